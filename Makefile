@@ -1,0 +1,77 @@
+# Quick start: `make demo` and `make test`. Both install the Debian packages the build needs
+# when they are missing (with sudo unless run as root), then configure and build with CMake.
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+CMAKE_GEN  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
+SUDO       := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
+DEMO_DIR   := $(CURDIR)/.demo
+
+# Debian 12 packages: compiler and build tools, Qt 6 Widgets, test and benchmark libraries,
+# Comedi and Video4Linux2 for the hardware backends, Xvfb for screenshots.
+PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev \
+            libgtest-dev libgmock-dev libbenchmark-dev libcomedi-dev libv4l-dev \
+            xvfb xauth
+
+.PHONY: all deps build test test-sanitize demo bench fuzz format clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing:$$missing"; \
+	    $(SUDO) apt-get update -qq && \
+	    DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The tests again with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: deps
+	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DVELM_SANITIZE=ON \
+	      -DVELM_BUILD_BENCH=OFF
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && \
+	    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	    LSAN_OPTIONS=suppressions=$(CURDIR)/.ci/lsan.supp:print_suppressions=0 \
+	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	    ctest --output-on-failure -j $(JOBS)
+
+# The desktop program on the simulated station, with a scratch settings file and data folder
+# under .demo/, so your own ~/.config/velm/velm.ini and data are never touched.
+demo: build
+	@mkdir -p $(DEMO_DIR)/config/velm $(DEMO_DIR)/data
+	@[ -f $(DEMO_DIR)/config/velm/velm.ini ] || sed "s|@DATA@|$(DEMO_DIR)/data|" \
+	    packaging/demo-velm.ini > $(DEMO_DIR)/config/velm/velm.ini
+	cd $(DEMO_DIR)/data && XDG_CONFIG_HOME=$(DEMO_DIR)/config $(CURDIR)/$(BUILD)/velm
+
+bench: build
+	$(BUILD)/bench/velm_bench
+
+# libFuzzer targets (clang): make fuzz FUZZ_TARGET=profile FUZZ_SECONDS=60
+FUZZ_TARGET  ?= profile
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	cmake -S . -B build-fuzz $(CMAKE_GEN) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	      -DVELM_FUZZ=ON -DVELM_BUILD_GUI=OFF -DVELM_BUILD_BENCH=OFF
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_$(FUZZ_TARGET)
+	mkdir -p build-fuzz/corpus-$(FUZZ_TARGET)
+	build-fuzz/fuzz/fuzz_$(FUZZ_TARGET) -max_total_time=$(FUZZ_SECONDS) \
+	    build-fuzz/corpus-$(FUZZ_TARGET) fuzz/corpus/$(FUZZ_TARGET)
+
+format:
+	find src tools tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz

@@ -1,0 +1,26 @@
+// Qt tests run on the offscreen platform with one QApplication for the whole binary.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <clocale>
+#include <cstdlib>
+
+#include "support/TestEnv.h"
+
+int main(int argc, char** argv) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    CTempDir scratch;
+    setenv("XDG_CONFIG_HOME", scratch.Path().c_str(), 1);
+    setenv("HOME", scratch.Path().c_str(), 1);
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    CProfile fallback(scratch.File("velm.ini"));
+    SetProfile(&fallback);
+    ::testing::InitGoogleTest(&argc, argv);
+    int code = RUN_ALL_TESTS();
+    SetProfile(nullptr);
+    return code;
+}
