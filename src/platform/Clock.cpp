@@ -1,5 +1,8 @@
 #include "platform/Clock.h"
 
+#include <sys/prctl.h>
+
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -33,27 +36,32 @@ uint64_t CRealClock::Ticks() {
 
 void CRealClock::WaitUntil(uint64_t tick) {
     using namespace std::chrono;
-    // Hand the idle hook a turn at most every 20 ms, and sleep in slices so that it gets them.
-    constexpr uint64_t kIdleEveryMs = 20;
-    uint64_t lastIdle = Ticks();
+    // Ticks() >= tick exactly when the monotonic clock reaches tick milliseconds. Sleep until
+    // shortly before that instant (the kernel wakes us a little late at worst), then spin the
+    // last stretch: exact to the millisecond, yet a one-tick wait costs almost no CPU.
+    static const bool tightTimers = [] {
+        prctl(PR_SET_TIMERSLACK, 1000UL, 0, 0, 0);  // 1 us: wake-ups close to the asked time
+        return true;
+    }();
+    (void)tightTimers;
+    constexpr auto kSpinStretch = microseconds(150);
+    constexpr auto kIdleEvery = milliseconds(20);
+    const steady_clock::time_point deadline{milliseconds(tick)};
+    auto lastIdle = steady_clock::now();
     for (;;) {
-        uint64_t now = Ticks();
-        if (now >= tick) return;
-        uint64_t remaining = tick - now;
-        if (remaining > 2) {
-            if (now - lastIdle >= kIdleEveryMs) {
-                RunIdleHook();
-                lastIdle = Ticks();
-                continue;
-            }
-            uint64_t sleepMs = std::min<uint64_t>(remaining - 1, kIdleEveryMs);
-            std::this_thread::sleep_for(milliseconds(sleepMs));
-        } else if (remaining == 2) {
-            std::this_thread::sleep_for(microseconds(500));
-        } else {
-            // Last millisecond: spin so the deadline is met exactly.
-            std::this_thread::yield();
+        auto now = steady_clock::now();
+        if (now >= deadline) return;
+        if (deadline - now > 2 * kIdleEvery && now - lastIdle >= kIdleEvery) {
+            // Long waits hand the GUI a turn now and then so that it keeps repainting.
+            RunIdleHook();
+            lastIdle = steady_clock::now();
+            continue;
         }
+        auto wakeAt = deadline - kSpinStretch;
+        if (wakeAt > now) {
+            std::this_thread::sleep_until(std::min(wakeAt, now + kIdleEvery));
+        }
+        // else: spin
     }
 }
 
