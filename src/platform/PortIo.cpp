@@ -105,6 +105,12 @@ bool CLinuxPortIo::Acquire(uint32_t first, uint32_t count, std::string& why) {
     if (ioError == EPERM || errno == EPERM || errno == EACCES) {
         why = RefusalText(first, count, ReadSmallFile("/sys/kernel/security/lockdown"),
                           ProcessHasRawIo(), ProgramPath());
+    } else if (ioError == ENOSYS) {
+        why = StrPrintf(
+            "Access to I/O ports %X-%X is not possible here: the system does not provide direct "
+            "port access (as inside some containers and sandboxes).\nRun the program directly "
+            "on the PC that holds the board.",
+            first, first + count - 1);
     } else {
         why = StrPrintf("Access to I/O ports %X-%X failed: %s.", first, first + count - 1,
                         std::strerror(ioError));
