@@ -49,66 +49,45 @@ class AdCommands : public CVelmTest {
     }
 };
 
-TEST_F(AdCommands, AdReadPrintsOneChannelAndItsMeanPerLine) {
+TEST_F(AdCommands, PrintOneValuePerLineFromTheBoardOfTheSettings) {
     Board("Random Number Generator");
-    SRun run = Run("adread --first 2 --last 4 --period 0.05");
-    ASSERT_EQ(run.code, 0) << run.out;
-    auto lines = Lines(run.out);
-    ASSERT_EQ(lines.size(), 3u) << run.out;
-    for (int i = 0; i < 3; ++i) {
-        int ch = -1;
-        double volts = 99;
-        ASSERT_EQ(std::sscanf(lines[i].c_str(), "%d %lf", &ch, &volts), 2) << lines[i];
-        EXPECT_EQ(ch, 2 + i);
-        EXPECT_LE(std::abs(volts), 2.0);
-    }
-}
-
-TEST_F(AdCommands, AdBurstPrintsEverySampleWithItsScanAndChannel) {
-    Board("Sine Wave (0.1 Hz)");
-    SRun run = Run("adburst --scans 3 --rate 1000 --first 6 --last 7");
-    ASSERT_EQ(run.code, 0) << run.out;
-    auto lines = Lines(run.out);
-    ASSERT_EQ(lines.size(), 6u) << run.out;
-    int scan = -1, ch = -1;
+    SRun read = Run("adread --first 2 --last 4 --period 0.05");
+    ASSERT_EQ(read.code, 0) << read.out;
+    auto lines = Lines(read.out);
+    ASSERT_EQ(lines.size(), 3u) << read.out;
+    int ch = -1, scan = -1;
     double volts = 99;
+    ASSERT_EQ(std::sscanf(lines[2].c_str(), "%d %lf", &ch, &volts), 2) << lines[2];
+    EXPECT_EQ(ch, 4);
+    EXPECT_LE(std::abs(volts), 2.0);
+
+    Board("Sine Wave (0.1 Hz)");
+    SRun burst = Run("adburst --scans 3 --rate 1000 --first 6 --last 7");
+    ASSERT_EQ(burst.code, 0) << burst.out;
+    lines = Lines(burst.out);
+    ASSERT_EQ(lines.size(), 6u) << burst.out;
     ASSERT_EQ(std::sscanf(lines[5].c_str(), "%d %d %lf", &scan, &ch, &volts), 3);
     EXPECT_EQ(scan, 2);
     EXPECT_EQ(ch, 7);
     EXPECT_LE(std::abs(volts), 2.0);
 }
 
-TEST_F(AdCommands, RefusesBadArgumentsAndSaysWhy) {
+TEST_F(AdCommands, RefuseBadArgumentsAndBoardsThatCannotReadAndSayWhy) {
     Board("Random Number Generator");
-    struct SCase {
-        const char* args;
-        const char* says;
-    };
-    const SCase cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"adread --first 8", "--first must be a channel from 0 to 7"},
         {"adread --first 3 --last 1", "--last (1) is below --first (3)"},
         {"adread --period nan", "--period must be seconds above 0"},
-        {"adread --period -1", "--period must be seconds above 0"},
-        {"adread --period", "--period needs a value"},
-        {"adread --scans 3", "unknown option '--scans'"},
         {"adburst --scans 10", "--scans and --rate are needed"},
-        {"adburst --scans 0 --rate 100", "--scans must be a whole number above 0"},
-        {"adburst --scans 10 --rate 0", "--rate must be samples per second above 0"},
+        {"adburst --scans 10 --rate -5", "--rate must be samples per second above 0"},
         {"adburst --scans 99999999999 --rate 100 --last 7", "more than one burst holds"},
     };
-    for (const auto& c : cases) {
-        SRun run = Run(c.args);
-        EXPECT_EQ(run.code, 2) << c.args << "\n" << run.out;
-        EXPECT_NE(run.out.find(c.says), std::string::npos) << c.args << "\n" << run.out;
+    for (const auto& [args, says] : cases) {
+        SRun run = Run(args);
+        EXPECT_EQ(run.code, 2) << args;
+        EXPECT_NE(run.out.find(says), std::string::npos) << args << "\n" << run.out;
     }
-}
-
-TEST_F(AdCommands, ABoardThatCannotReadFailsWithItsName) {
-    SRun none = Run("adread");
-    EXPECT_EQ(none.code, 1);
-    EXPECT_NE(none.out.find("no A/D board is configured"), std::string::npos) << none.out;
-
-    Board("National Instruments PCI-1200");  // has no read path
+    Board("National Instruments PCI-1200");  // no read path
     SRun labpc = Run("adread");
     EXPECT_EQ(labpc.code, 1);
     EXPECT_NE(labpc.out.find("reading channels 0-0 of the National Instruments 12-bit failed"),

@@ -19,11 +19,6 @@ class CTimedPorts : public CScriptedPortIo {
         if (slowPorts.count(port)) clock.Advance(1);
         return value;
     }
-    uint16_t In16(uint16_t port) override {
-        uint16_t value = CScriptedPortIo::In16(port);
-        if (slowPorts.count(port)) clock.Advance(1);
-        return value;
-    }
     std::set<uint16_t> slowPorts;
 
   private:

@@ -1,9 +1,7 @@
-// The traditional NI-DAQ boards through a fake of the role interface (scan set-up, start,
-// check, clear, analogue and digital output), and the Comedi backend's answers on a machine
-// without the device.
+// The traditional NI-DAQ boards through a fake of the role interface, and the Comedi backend's
+// answers on a machine without the device.
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <string>
@@ -15,215 +13,159 @@
 
 namespace {
 
-struct SNiDaqScript {
+// Records calls as text; answers with the statuses and counts set in its public fields.
+struct CFakeNiDaq : CNiDaqRoles {
     std::vector<std::string> calls;
-    bool openOk = true;
-    std::string openWhy;
-    int setupStatus = 0, startStatus = 0, checkStatus = 0, aoStatus = 0, dioStatus = 0;
-    int checksBeforeStop = 1;  // ScanCheck answers "running" this many times first
+    std::string openWhy;  // non-empty: Open fails with it
+    int startStatus = 0, aoStatus = 0, dioStatus = 0;
+    bool neverStops = false;
     std::vector<int16_t> counts;
-    std::vector<int16_t> channels, gains;
-    uint32_t total = 0;
-    int timebase = 0;
-    uint32_t interval = 0;
-};
 
-class CFakeNiDaq : public CNiDaqRoles {
-  public:
-    explicit CFakeNiDaq(SNiDaqScript& s) : s(s) {}
     bool Open(int device, std::string& why) override {
-        s.calls.push_back("Open " + std::to_string(device));
-        why = s.openWhy;
-        return s.openOk;
+        Call("Open %d", device);
+        why = openWhy;
+        return openWhy.empty();
     }
     int ScanSetup(int, int count, const int16_t channels[], const int16_t gains[]) override {
-        s.calls.push_back("ScanSetup");
-        s.channels.assign(channels, channels + count);
-        s.gains.assign(gains, gains + count);
-        return s.setupStatus;
-    }
-    int ScanStart(int, int16_t* buffer, uint32_t total, int timebase, uint32_t interval,
-                  int scanTimebase, uint32_t scanInterval) override {
-        s.calls.push_back("ScanStart " + std::to_string(scanTimebase) + " " +
-                          std::to_string(scanInterval));
-        s.total = total;
-        s.timebase = timebase;
-        s.interval = interval;
-        for (uint32_t k = 0; k < total && k < s.counts.size(); ++k)
-            buffer[k] = s.counts[k];
-        checks = 0;
-        return s.startStatus;
-    }
-    int ScanCheck(int, bool& stopped, uint32_t& retrieved) override {
-        ++checks;
-        stopped = s.checksBeforeStop >= 0 && checks > s.checksBeforeStop;
-        retrieved = stopped ? s.total : 0;
-        return s.checkStatus;
-    }
-    int AcqClear(int) override {
-        s.calls.push_back("AcqClear");
+        Call("ScanSetup %d ch%d gain%d", count, channels[0], gains[0]);
         return 0;
     }
+    int ScanStart(int, int16_t* buffer, uint32_t total, int timebase, uint32_t interval, int st,
+                  uint32_t si) override {
+        Call("ScanStart %u %d %u %d %u", total, timebase, interval, st, si);
+        for (uint32_t k = 0; k < total && k < counts.size(); ++k)
+            buffer[k] = counts[k];
+        return startStatus;
+    }
+    int ScanCheck(int, bool& stopped, uint32_t&) override {
+        stopped = !neverStops;
+        return 0;
+    }
+    int AcqClear(int) override { return Call("AcqClear"), 0; }
     int AOVWrite(int device, int channel, double volts) override {
-        s.calls.push_back("AOVWrite " + std::to_string(device) + " " + std::to_string(channel) +
-                          " " + std::to_string(volts));
-        return s.aoStatus;
+        return Call("AOVWrite %d %d %g", device, channel, volts), aoStatus;
     }
     int DigOutPort(int device, int port, int value) override {
-        s.calls.push_back("DigOutPort " + std::to_string(device) + " " + std::to_string(port) +
-                          " " + std::to_string(value));
-        return s.dioStatus;
+        return Call("DigOutPort %d %d %d", device, port, value), dioStatus;
     }
-
-  private:
-    SNiDaqScript& s;
-    int checks = 0;
+    template <typename... A>
+    void Call(const char* format, A... args) {
+        char text[128];
+        std::snprintf(text, sizeof text, format, args...);
+        calls.push_back(text);
+    }
 };
 
 class NiDaqBoard : public CAdTest {
   protected:
-    std::unique_ptr<CAdBoard> MakeBoard(int type) {
+    // A board of `type` whose roles are a fresh fake (failing Open with `openWhy` if set).
+    CAdBoard& Make(int type) {
         SAdBoardDevices devices;
-        devices.niDaq = [this] { return std::make_unique<CFakeNiDaq>(script); };
-        auto board = std::make_unique<CAdBoard>(devices);
+        devices.niDaq = [this] {
+            auto made = std::make_unique<CFakeNiDaq>();
+            made->openWhy = openWhy;
+            fake = made.get();
+            return made;
+        };
+        board = std::make_unique<CAdBoard>(devices);
         board->type = type;
         board->Init();
-        script.calls.clear();
-        return board;
+        fake->calls.clear();
+        return *board;
     }
-    SNiDaqScript script;
+
+    std::string openWhy;
+    CFakeNiDaq* fake = nullptr;
+    std::unique_ptr<CAdBoard> board;
 };
 
 TEST_F(NiDaqBoard, ReadChannelsScansAtTheBoardsPaceAndAveragesSignedCounts) {
-    auto board = MakeBoard(kAdNiESeries);
+    CAdBoard& b = Make(kAdNiESeries);
     // 1000/s over 0.01 s for two channels: 5 samples each, interleaved.
-    script.counts = {16384, -100, 16384, -100, 0, -100, 0, -100, 8192, -100};
+    fake->counts = {16384, -100, 16384, -100, 0, -100, 0, -100, 8192, -100};
     double v[2];
-    ASSERT_TRUE(board->ReadChannels(0.01, 6, 7, v));
-    EXPECT_EQ(script.calls, (std::vector<std::string>{"Open 1", "ScanSetup", "ScanStart 1 0"}));
-    EXPECT_EQ(script.channels, (std::vector<int16_t>{6, 7}));
-    EXPECT_EQ(script.gains, (std::vector<int16_t>{-1, -1}));  // +/-10 V is a gain of 0.5
-    EXPECT_EQ(script.total, 10u);
-    EXPECT_EQ(script.timebase, -3);  // above 500/s: the 20 MHz clock
-    EXPECT_EQ(script.interval, 20000u);
+    ASSERT_TRUE(b.ReadChannels(0.01, 6, 7, v));
+    // +/-10 V is gain -1 (0.5); above 500/s the 20 MHz timebase (-3).
+    EXPECT_EQ(fake->calls, (std::vector<std::string>{"Open 1", "ScanSetup 2 ch6 gain-1",
+                                                     "ScanStart 10 -3 20000 1 0"}));
     EXPECT_DOUBLE_EQ(v[0], (16384.0 * 2 + 8192) / 5 / 32768 * 10);
     EXPECT_DOUBLE_EQ(v[1], -100.0 / 32768 * 10);
 
-    board->freq = 200.0;
-    board->adRange = 0.5;
-    script.calls.clear();
-    ASSERT_TRUE(board->ReadChannels(0.05, 0, 0, v));
-    EXPECT_EQ(script.timebase, 1);  // microseconds
-    EXPECT_EQ(script.interval, 5000u);
-    EXPECT_EQ(script.gains, (std::vector<int16_t>{10}));
-}
-
-TEST_F(NiDaqBoard, CountsAreScaledByTheRangeTheGainMeasures) {
-    auto board = MakeBoard(kAdNiESeries);
-    board->adRange = 7.0;  // gain 1: the board measures +/-5 V
-    script.counts.assign(10, 16384);
-    double v[1];
-    ASSERT_TRUE(board->ReadChannels(0.01, 0, 0, v));
-    EXPECT_EQ(script.gains, (std::vector<int16_t>{1}));
+    // Slow rates count microseconds. A range between the board's own (7 V) reads with gain 1,
+    // and the counts are scaled by the +/-5 V that gain measures.
+    b.freq = 200.0;
+    b.adRange = 7.0;
+    fake->calls.clear();
+    fake->counts.assign(10, 16384);
+    ASSERT_TRUE(b.ReadChannels(0.05, 0, 0, v));
+    EXPECT_EQ(fake->calls[2], "ScanStart 10 1 5000 1 0");
+    EXPECT_EQ(fake->calls[1], "ScanSetup 1 ch0 gain1");
     EXPECT_DOUBLE_EQ(v[0], 2.5);
-    EXPECT_EQ(CNiDaqBoardDriver::GainCode(9.0), -1);
-    EXPECT_EQ(CNiDaqBoardDriver::GainCode(4.5), 1);
-    EXPECT_EQ(CNiDaqBoardDriver::GainCode(0.475), 10);
-    EXPECT_EQ(CNiDaqBoardDriver::GainCode(0.05), 100);
-    EXPECT_EQ(CNiDaqBoardDriver::GainCode(0.01), 1);
+
+    // A burst hands back every sample, scaled; below one conversion per second it cannot run.
+    fake->counts = {32767, -32768, 0, 16384};
+    double s[4];
+    ASSERT_TRUE(b.ReadBurst(2, 1000.0, 0, 1, s));
+    EXPECT_DOUBLE_EQ(s[1], -5.0);
+    EXPECT_DOUBLE_EQ(s[3], 2.5);
+    EXPECT_EQ(b.freq, 200.0);
+    EXPECT_FALSE(b.ReadBurst(2, 0.5, 0, 1, s));
 }
 
-TEST_F(NiDaqBoard, LibraryErrorsAreShownAndAFailedStartClearsTheAcquisition) {
-    auto board = MakeBoard(kAdNiESeries);
-    script.startStatus = -10608;
+TEST_F(NiDaqBoard, FailedOrEndlessScansAreClearedAndReported) {
+    CAdBoard& b = Make(kAdNiESeries);
+    fake->startStatus = -10608;
     double v[1];
-    EXPECT_FALSE(board->ReadChannels(0.1, 0, 0, v));
-    EXPECT_EQ(script.calls.back(), "AcqClear");
+    EXPECT_FALSE(b.ReadChannels(0.1, 0, 0, v));
+    EXPECT_EQ(fake->calls.back(), "AcqClear");
     EXPECT_EQ(prompt.LastText(), "NI DAQ error code -10608.\nAborting DAQ operation.");
-    EXPECT_EQ(prompt.shown.back().icon, EPromptIcon::Exclamation);
 
-    script.startStatus = 0;
-    script.setupStatus = -10003;
-    EXPECT_FALSE(board->ReadChannels(0.1, 0, 0, v));
-    EXPECT_EQ(prompt.LastText(), "NI DAQ error code -10003.\nAborting DAQ operation.");
-}
-
-TEST_F(NiDaqBoard, AScanThatNeverStopsIsAbandonedAtItsBound) {
-    auto board = MakeBoard(kAdNiESeries);
-    script.checksBeforeStop = -1;  // never
-    double v[1];
-    EXPECT_FALSE(board->ReadChannels(1.0, 0, 0, v));
-    EXPECT_EQ(script.calls.back(), "AcqClear");
+    fake->startStatus = 0;
+    fake->neverStops = true;
+    EXPECT_FALSE(b.ReadChannels(1.0, 0, 0, v));
+    EXPECT_EQ(fake->calls.back(), "AcqClear");
     EXPECT_NE(prompt.LastText().find("did not finish its scan in time"), std::string::npos);
     EXPECT_LE(clock.Ticks(), 1000000u + 1000 + CNiDaqBoardDriver::kScanSlackMs + 5);
 }
 
-TEST_F(NiDaqBoard, BurstDeliversEachSampleScaled) {
-    auto board = MakeBoard(kAdNiESeries);
-    script.counts = {32767, -32768, 0, 16384};
-    double s[4];
-    ASSERT_TRUE(board->ReadBurst(2, 1000.0, 0, 1, s));
-    EXPECT_EQ(script.total, 4u);
-    EXPECT_DOUBLE_EQ(s[0], 32767.0 / 32768 * 10);
-    EXPECT_DOUBLE_EQ(s[1], -10.0);
-    EXPECT_DOUBLE_EQ(s[3], 5.0);
-    EXPECT_EQ(board->freq, 1000.0);
-    // A burst below one conversion per second has no interval to program.
-    EXPECT_FALSE(board->ReadBurst(2, 0.5, 0, 1, s));
-}
-
-TEST_F(NiDaqBoard, OutputsOfTheTwoBoards) {
-    auto board = MakeBoard(kAdNiESeries);
-    board->base = 2;
-    ASSERT_TRUE(board->SetDA(1, 2.5));
-    EXPECT_EQ(board->da1, 2.5);
-    ASSERT_TRUE(board->WriteDigital(board->GetDigitalPort(), 0x81));
-    EXPECT_EQ(script.calls, (std::vector<std::string>{"Open 2", "AOVWrite 2 1 2.500000", "Open 2",
-                                                      "DigOutPort 2 1 129"}));
-    // A refused output is not reported as done.
-    script.aoStatus = -10401;
-    EXPECT_FALSE(board->SetDA(1, 1.0));
-    EXPECT_EQ(board->da1, 2.5);
-    script.dioStatus = -10401;
-    EXPECT_FALSE(board->WriteDigital(1, 0));
+TEST_F(NiDaqBoard, OutputsReportWhatTheDriverRefused) {
+    CAdBoard& b = Make(kAdNiESeries);
+    b.base = 2;
+    ASSERT_TRUE(b.SetDA(1, 2.5));
+    ASSERT_TRUE(b.WriteDigital(b.GetDigitalPort(), 0x81));
+    EXPECT_EQ(fake->calls, (std::vector<std::string>{"Open 2", "AOVWrite 2 1 2.5", "Open 2",
+                                                     "DigOutPort 2 1 129"}));
+    fake->aoStatus = fake->dioStatus = -10401;
+    EXPECT_FALSE(b.SetDA(1, 1.0));
+    EXPECT_EQ(b.da1, 2.5);
+    EXPECT_FALSE(b.WriteDigital(1, 0));
     EXPECT_EQ(prompt.LastText(), "NI DAQ error code -10401.\nAborting DAQ operation.");
 
     // The PCI-1200: analogue output only.
-    script.aoStatus = script.dioStatus = 0;
-    auto labpc = MakeBoard(kAdNi1200);
+    CAdBoard& labpc = Make(kAdNi1200);
     double v[1];
-    EXPECT_FALSE(labpc->ReadChannels(0.1, 0, 0, v));
-    EXPECT_FALSE(labpc->ReadBurst(5, 100.0, 0, 0, v));
-    EXPECT_TRUE(labpc->WriteDigital(labpc->GetDigitalPort(), 1));
-    for (const auto& call : script.calls) {
+    EXPECT_FALSE(labpc.ReadChannels(0.1, 0, 0, v));
+    EXPECT_FALSE(labpc.ReadBurst(5, 100.0, 0, 0, v));
+    EXPECT_TRUE(labpc.WriteDigital(labpc.GetDigitalPort(), 1));
+    for (const auto& call : fake->calls)
         EXPECT_EQ(call.find("Scan"), std::string::npos);
-        EXPECT_EQ(call.find("DigOutPort"), std::string::npos);
-    }
-    EXPECT_TRUE(labpc->SetDA(0, -1.0));
-    EXPECT_EQ(labpc->da0, -1.0);
+    EXPECT_TRUE(labpc.SetDA(0, -1.0));
 }
 
 TEST_F(NiDaqBoard, AMissingDeviceIsExplainedOnce) {
-    script.openOk = false;
-    script.openWhy = "no device";
-    auto board = MakeBoard(kAdNiESeries);  // Init sets D/A 0 and 1: one message
-    EXPECT_EQ(prompt.Texts(), (std::vector<std::string>{"no device"}));
+    openWhy = "no device";
+    CAdBoard& b = Make(kAdNiESeries);  // Init sets D/A 0 and 1: one message
     double v[1];
-    EXPECT_FALSE(board->ReadChannels(0.1, 0, 0, v));
-    EXPECT_EQ(prompt.shown.size(), 1u);
-}
+    EXPECT_FALSE(b.ReadChannels(0.1, 0, 0, v));
+    EXPECT_EQ(prompt.Texts(), (std::vector<std::string>{"no device"}));
 
-TEST(ComediNiDaq, NamesTheDeviceFileAndWhatToDo) {
-    EXPECT_EQ(ComediDevicePath(1), "/dev/comedi0");
-    EXPECT_EQ(ComediDevicePath(3), "/dev/comedi2");
-    auto roles = MakeComediNiDaq();
+    auto comedi = MakeComediNiDaq();
     std::string why;
-    EXPECT_FALSE(roles->Open(0, why));
+    EXPECT_FALSE(comedi->Open(0, why));
     EXPECT_NE(why.find("numbered from 1"), std::string::npos) << why;
     struct stat st {};
     if (::stat("/dev/comedi7", &st) == 0) GTEST_SKIP() << "this machine has Comedi devices";
-    why.clear();
-    EXPECT_FALSE(roles->Open(8, why));
+    EXPECT_FALSE(comedi->Open(8, why));
 #ifdef VELM_HAVE_COMEDI
     EXPECT_NE(why.find("/dev/comedi7 does not exist"), std::string::npos) << why;
     EXPECT_NE(why.find("ni_pcimio"), std::string::npos);
