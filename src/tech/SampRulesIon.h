@@ -1,0 +1,101 @@
+#pragma once
+// Sampling rules of a gradient probe (ISP/PVP): a path of points relative to a path origin,
+// each with its settling wait, averaging, A/D and D/A channels, gains and digital outputs; the
+// gradient calculations between points; repetitions, a rotation and tilt of the whole path,
+// and the bath update that re-zeroes amplifier offsets. A negative bathWait marks rules that
+// produce references.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "obs/VelmObs.h"
+
+// One point of the path. Not an observation: it lives only inside its rules.
+class CSampPointIon : public CSerializable {
+    VELM_DECLARE_SERIAL(CSampPointIon)
+
+  public:
+    void Serialize(CArchive& ar) override;
+    // The point as shown in lists: name, ": " and the settings-line form of its values.
+    void Describe(std::string& text) const;
+
+    std::string name;
+    CDVector4 offset;
+    double wait = 1.0;
+    double average = 0.5;
+    int adChan = 4;  // -1: a move-only point
+    int daChan = 0;  // -1: no D/A output added
+    double adGain = 1000.0;
+    double daGain = 10.0;
+    int io = 0;
+    int dataA = 0;
+    int dataS = 0;
+    int port = 0x378;  // the A/D board's digital port (the board layer sets the real one)
+};
+
+// One gradient calculation: the difference of two points of the path (0-based indices).
+class CGradCalcIon : public CSerializable {
+    VELM_DECLARE_SERIAL(CGradCalcIon)
+
+  public:
+    void Serialize(CArchive& ar) override;
+
+    std::string name;
+    int first = 0;
+    int second = 1;
+};
+
+inline constexpr int kMoveLinear = 1048;
+inline constexpr int kMoveTrack = 1049;
+inline constexpr uint16_t kCoordAbsolute = 1470;
+inline constexpr uint16_t kCoordRelative = 1471;
+
+class CSampRulesIon : public CVelmObs {
+    VELM_DECLARE_SERIAL(CSampRulesIon)
+
+  public:
+    CSampRulesIon();
+    ~CSampRulesIon() override;
+
+    void Serialize(CArchive& ar) override;
+    void Describe(std::string& text, const CDataDocument* document,
+                  unsigned options) const override;
+    void AddToList(CObsRegister& reg) const override;
+    void GetOperationName(std::string& text) const override;
+    std::unique_ptr<CVelmObs> Clone() const override;
+    void FreeData() override;
+
+    // The rules' own fields and lists (deep copies) on this object.
+    void CopyRulesFrom(const CSampRulesIon& other);
+    bool MakesReferences() const { return bathWait < 0.0; }
+
+    // Position of point `i` (absolute: its offset; relative: the sum of offsets 0..i), each
+    // offset first rotated by rot and tilt when `rotated`.
+    CDVector4 PointPosition(int i, bool rotated) const;
+    // The X (1175) or Y (1176) share of calculation `calc`'s direction (0 for other codes).
+    double DirectionComponent(int code, const CGradCalcIon& calc) const;
+
+    // Whether the path tilt turns about Y (the station's tilt-axis setting is 1481) or X.
+    static void SetTiltAboutY(bool aboutY);
+    static bool TiltAboutY();
+
+    std::string name;
+    double rot = 0.0;
+    double tilt = 0.0;
+    int bathBefore = 0;
+    int bathAfter = 0;
+    int da0From = 1;
+    int da1From = 0;
+    int da0AdChan = 5;
+    int da1AdChan = 7;
+    double bathWait = 1.0;
+    double bathAvg = 0.5;
+    int useRef = 0;
+    int applyCal = 0;
+    int pathReps = 1;
+    int moveType = kMoveTrack;
+    uint16_t csys = kCoordAbsolute;
+    std::vector<std::unique_ptr<CSampPointIon>> points;
+    std::vector<std::unique_ptr<CGradCalcIon>> calcs;
+};
