@@ -234,7 +234,8 @@ TEST_F(ArchiveTest, OwnedElementsRefuseBackReferencesAndForeignClasses) {
     EXPECT_EQ(in.Error(), EArchiveError::UnexpectedFormat);
 
     CSampPointIon point;
-    CArchive in2(StoreObject(point));
+    const std::string pointBytes = StoreObject(point);
+    CArchive in2(pointBytes);
     EXPECT_EQ(in2.ReadOwnedObject(IsObservation), nullptr);
     EXPECT_EQ(in2.Error(), EArchiveError::UnexpectedFormat);
 }
