@@ -72,7 +72,9 @@ bool CArchive::Flush() {
 bool CArchive::Refill() {
     if (fd < 0 || fileLeft == 0) return false;
     size_t keep = static_cast<size_t>(end - pos);
-    if (chunk.size() < kReadChunk) chunk.resize(kReadChunk);
+    // Small files get a small buffer; large ones are read a megabyte at a time.
+    const size_t wanted = static_cast<size_t>(std::min<uint64_t>(kReadChunk, keep + fileLeft));
+    if (chunk.size() < wanted) chunk.resize(wanted);
     if (keep > 0) std::memmove(chunk.data(), pos, keep);
     size_t want = static_cast<size_t>(std::min<uint64_t>(fileLeft, chunk.size() - keep));
     size_t got = 0;
