@@ -200,17 +200,11 @@ uint64_t CArchive::ReadCount() {
 }
 
 void CArchive::Vector(CDVector4& v) {
-    Double(v.x);
-    Double(v.y);
-    Double(v.z);
-    Double(v.w);
+    v.Serialize(*this);
 }
 
 void CArchive::Vector(CIVector4& v) {
-    int c[4] = {v.x, v.y, v.z, v.w};
-    for (int& e : c)
-        Word(e);
-    v = CIVector4(c[0], c[1], c[2], c[3]);
+    v.Serialize(*this);
 }
 
 void CArchive::Doubles(double* values, size_t count) {

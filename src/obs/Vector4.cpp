@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "obs/Archive.h"
+
 double& CDVector4::operator[](int axis) {
     switch (axis & 3) {
         case 0:
@@ -64,4 +66,21 @@ void CIVector4::Parse(const std::string& text) {
     y = v[1];
     z = v[2];
     w = v[3];
+}
+
+void CDVector4::Serialize(CArchive& ar) {
+    ar.Double(x);
+    ar.Double(y);
+    ar.Double(z);
+    ar.Double(w);
+}
+
+void CIVector4::Serialize(CArchive& ar) {
+    int c[4] = {x, y, z, w};
+    for (int& e : c)
+        ar.Word(e);
+    x = c[0];
+    y = c[1];
+    z = c[2];
+    w = c[3];
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+class CArchive;
+
 class CDVector4 {
   public:
     double x = 0.0, y = 0.0, z = 0.0, w = 0.0;
@@ -44,6 +46,9 @@ class CDVector4 {
     // Rotation by `rotDeg` about Z, then a tilt by `tiltDeg` about Y (`tiltAboutY`) or X.
     // W is never changed.
     CDVector4 Rotate(double rotDeg, double tiltDeg, bool tiltAboutY) const;
+
+    // Embedded record: x, y, z, w as four doubles.
+    void Serialize(CArchive& ar);
 };
 
 class CIVector4 {
@@ -59,6 +64,9 @@ class CIVector4 {
 
     // As CDVector4::Parse with ": %d %d %d %d".
     void Parse(const std::string& text);
+
+    // Embedded record: x, y, z, w as four WORDs (only 0..65535 survive; -1 comes back 65535).
+    void Serialize(CArchive& ar);
 };
 
 // Degrees and radians as the station has always converted them (3.1415927 / 180 and back).
