@@ -162,6 +162,31 @@ TEST_F(DocumentTest, SaveLoadSaveIsByteIdenticalWithEveryClass) {
     EXPECT_EQ(files, 2);
 }
 
+TEST_F(DocumentTest, LargeFilesReadThroughTheBufferLikeBytesInMemory) {
+    // Several megabytes: records and strings straddle the reader's buffer boundaries.
+    CObsDoc doc;
+    for (int i = 0; i < 3000; ++i) {
+        auto* log = Add<CLogEntry>(doc, kTestEpoch + i);
+        log->text =
+            std::string(static_cast<size_t>(700 + i % 977), static_cast<char>('a' + i % 26));
+    }
+    const std::string path = dir.File("big.vpo");
+    ASSERT_TRUE(doc.OnSaveDocument(path));
+    const std::string bytes = ReadFileText(path);
+    ASSERT_GT(bytes.size(), 3u << 20);
+    CObsDoc fromFile, fromMemory;
+    ASSERT_TRUE(fromFile.OnOpenDocument(path));
+    ASSERT_EQ(fromMemory.LoadFromBytes(bytes), EArchiveError::None);
+    EXPECT_EQ(fromFile.GetObsCount(), 3000u);
+    EXPECT_EQ(fromFile.SaveToBytes(), bytes);
+    EXPECT_EQ(fromMemory.SaveToBytes(), bytes);
+    // Cut inside the last megabyte: the end comes early.
+    WriteFileText(path, bytes.substr(0, bytes.size() - 5000));
+    CObsDoc cut;
+    EXPECT_FALSE(cut.OnOpenDocument(path));
+    EXPECT_EQ(prompt.LastText(), "Unexpected file format.");
+}
+
 TEST_F(DocumentTest, DescriptionsUseTheCalibrationInForceAtTheirTime) {
     CObsDoc doc;
     auto* early = Add<CWireObs>(doc, kTestEpoch - 10);
