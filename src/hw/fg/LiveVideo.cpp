@@ -1,0 +1,162 @@
+#include "hw/fg/LiveVideo.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+#include "app/Profile.h"
+#include "hw/FgBoard.h"
+#include "platform/Format.h"
+#include "platform/Services.h"
+
+CLiveVideo::CLiveVideo(std::unique_ptr<CLiveFrameSource> source) : source(std::move(source)) {}
+
+CLiveVideo::~CLiveVideo() {
+    Stop();
+}
+
+bool CLiveVideo::Start(std::string& startError) {
+    if (Running()) return true;
+    if (!source) {
+        startError = "There is no live video source.";
+        return false;
+    }
+    if (!source->Begin(startError)) {
+        source->End();
+        return false;
+    }
+    begun = true;
+    {
+        std::lock_guard lock(mutex);
+        stopping = false;
+        failed = false;
+        requested = true;  // the first frame at once
+    }
+    worker = std::thread(&CLiveVideo::Run, this);
+    return true;
+}
+
+void CLiveVideo::Stop() {
+    {
+        std::lock_guard lock(mutex);
+        stopping = true;
+    }
+    wake.notify_all();
+    if (worker.joinable()) worker.join();
+    if (begun) {
+        source->End();
+        begun = false;
+    }
+}
+
+void CLiveVideo::RequestFrame() {
+    {
+        std::lock_guard lock(mutex);
+        if (requested || failed) return;
+        requested = true;
+    }
+    wake.notify_one();
+}
+
+bool CLiveVideo::TakeFrame(CBitmapImage& frame) {
+    std::lock_guard lock(mutex);
+    if (!fresh) return false;
+    frame = latest;
+    fresh = false;
+    return true;
+}
+
+std::optional<std::string> CLiveVideo::TakeError() {
+    std::lock_guard lock(mutex);
+    std::optional<std::string> out;
+    out.swap(error);
+    return out;
+}
+
+void CLiveVideo::SetInput(const SInputSignal& input) {
+    std::lock_guard lock(mutex);
+    pendingInput = input;
+}
+
+uint64_t CLiveVideo::FramesGrabbed() const {
+    std::lock_guard lock(mutex);
+    return frames;
+}
+
+void CLiveVideo::Run() {
+    CBitmapImage frame;
+    for (;;) {
+        std::optional<SInputSignal> input;
+        {
+            std::unique_lock lock(mutex);
+            wake.wait(lock, [&] { return stopping || requested; });
+            if (stopping) return;
+            requested = false;
+            input.swap(pendingInput);
+        }
+        if (input) source->SetInput(*input);
+        std::string problem;
+        const bool ok = source->Next(frame, problem);
+        std::lock_guard lock(mutex);
+        if (!ok) {
+            failed = true;
+            error = problem.empty() ? std::string("Live Video Error") : problem;
+            return;
+        }
+        std::swap(latest, frame);
+        fresh = true;
+        ++frames;
+    }
+}
+
+std::optional<double> CLiveRateCounter::AddFrame(uint64_t tick) {
+    if (!started) {
+        started = true;
+        since = tick;
+        count = 0;
+        return std::nullopt;
+    }
+    if (++count <= 10) return std::nullopt;
+    const uint64_t elapsed = tick - since;
+    const double rate = elapsed > 0 ? count * 1000.0 / static_cast<double>(elapsed) : 0.0;
+    count = 0;
+    since = tick;
+    return rate;
+}
+
+CRefreshRateLogic::CRefreshRateLogic() {
+    entry = StrPrintf("%g", StoredRate(4.0));
+}
+
+double CRefreshRateLogic::StoredRate(double missing) {
+    static const char kMissing[] = "\x01missing";
+    std::string text = Profile().GetProfileString(kFrameGrabberSection, "Live Refresh", kMissing);
+    if (text == kMissing) return missing;
+    char* end = nullptr;
+    double rate = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || !std::isfinite(rate) || rate < kMinRate || rate > kMaxRate)
+        return 5.0;
+    return rate;
+}
+
+int CRefreshRateLogic::IntervalMs(double rate) {
+    if (!std::isfinite(rate) || rate <= 0.0) rate = 5.0;
+    return std::max(1, static_cast<int>(std::trunc(1000.0 / rate)));
+}
+
+bool CRefreshRateLogic::Accept(double& rate) {
+    char* end = nullptr;
+    errno = 0;
+    double value = std::strtod(entry.c_str(), &end);
+    while (end && (*end == ' ' || *end == '\t'))
+        ++end;
+    if (end == entry.c_str() || *end != '\0' || errno == ERANGE || !std::isfinite(value) ||
+        value < kMinRate || value > kMaxRate) {
+        Prompt().Message("Enter a refresh rate from 0.1 to 100 refreshes per second.",
+                         EPromptIcon::Exclamation, kTitle);
+        return false;
+    }
+    Profile().WriteLine(kFrameGrabberSection, "Live Refresh", "%lf", value);
+    rate = value;
+    return true;
+}
