@@ -1,0 +1,4 @@
+#include "app/Station.h"
+
+CStation::CStation() = default;
+CStation::~CStation() = default;
