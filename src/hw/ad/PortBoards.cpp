@@ -472,90 +472,68 @@ bool CPortBoardDriver::WriteDigital(int port, int value) {
     return true;
 }
 
+namespace {
+
+// One input range of a gain-programmable board: chosen when trunc(k * r + 0.1) is non-zero
+// for the requested range r (the first such step, largest range first); k = 0 ends a table.
+struct SGainStep {
+    double k;
+    double range;
+    int code;
+};
+
+constexpr SGainStep kDas08PgaGains[] = {
+    {0.1, 10, 8}, {0.2, 5, 0}, {2, 0.5, 2}, {20, 0.05, 4}, {0, 0.01, 6}};
+constexpr SGainStep kDas08AolGains[] = {
+    {0.1, 10, 8}, {0.2, 5, 0}, {0.4, 2.5, 2}, {0.8, 1.25, 4}, {0, 0.625, 6}};
+constexpr SGainStep kDas08AomGains[] = {
+    {0.1, 10, 8}, {0.2, 5, 0}, {2, 0.5, 10}, {20, 0.05, 12}, {0, 0.01, 14}};
+constexpr SGainStep kDas08AohGains[] = {{0.1, 10, 8},    {0.2, 5, 0},   {1, 1.0, 10},
+                                        {2, 0.5, 2},     {10, 0.1, 12}, {20, 0.05, 4},
+                                        {100, 0.01, 14}, {0, 0.005, 6}};
+constexpr SGainStep kDas1602Gains[] = {{0.1, 10, 0}, {0.2, 5, 1}, {0.4, 2.5, 2}, {0, 1.25, 3}};
+// The DT2801 takes its gain with each scan command: only the range is snapped.
+constexpr SGainStep kDt2801Ranges[] = {{0.1, 10, 0}, {0.2, 5, 0}, {0.4, 2.5, 0}, {0, 1.25, 0}};
+
+const SGainStep& ChooseGain(const SGainStep* steps, double r) {
+    while (steps->k != 0.0 && !AtLeast(r, steps->k))
+        ++steps;
+    return *steps;
+}
+
+}  // namespace
+
 bool CPortBoardDriver::SetADRange(double r) {
-    double range = 0.0;
-    int code = 0;
+    const SGainStep* table = nullptr;
     int offset = 3;
     switch (board.type) {
         case kAdDas08Pga:
         case kAdDas08PgaFreeRun:
-            if (AtLeast(r, 0.1))
-                range = 10, code = 8;
-            else if (AtLeast(r, 0.2))
-                range = 5, code = 0;
-            else if (AtLeast(r, 2))
-                range = 0.5, code = 2;
-            else if (AtLeast(r, 20))
-                range = 0.05, code = 4;
-            else
-                range = 0.01, code = 6;
+            table = kDas08PgaGains;
             break;
         case kAdDas08Aol:
-            if (AtLeast(r, 0.1))
-                range = 10, code = 8;
-            else if (AtLeast(r, 0.2))
-                range = 5, code = 0;
-            else if (AtLeast(r, 0.4))
-                range = 2.5, code = 2;
-            else if (AtLeast(r, 0.8))
-                range = 1.25, code = 4;
-            else
-                range = 0.625, code = 6;
+            table = kDas08AolGains;
             break;
         case kAdDas08Aom:
-            if (AtLeast(r, 0.1))
-                range = 10, code = 8;
-            else if (AtLeast(r, 0.2))
-                range = 5, code = 0;
-            else if (AtLeast(r, 2))
-                range = 0.5, code = 10;
-            else if (AtLeast(r, 20))
-                range = 0.05, code = 12;
-            else
-                range = 0.01, code = 14;
+            table = kDas08AomGains;
             break;
         case kAdDas08Aoh:
-            if (AtLeast(r, 0.1))
-                range = 10, code = 8;
-            else if (AtLeast(r, 0.2))
-                range = 5, code = 0;
-            else if (AtLeast(r, 1))
-                range = 1.0, code = 10;
-            else if (AtLeast(r, 2))
-                range = 0.5, code = 2;
-            else if (AtLeast(r, 10))
-                range = 0.1, code = 12;
-            else if (AtLeast(r, 20))
-                range = 0.05, code = 4;
-            else if (AtLeast(r, 100))
-                range = 0.01, code = 14;
-            else
-                range = 0.005, code = 6;
+            table = kDas08AohGains;
             break;
         case kAdDas1602:
+            table = kDas1602Gains;
             offset = 0x0B;
-            if (AtLeast(r, 0.1))
-                range = 10, code = 0;
-            else if (AtLeast(r, 0.2))
-                range = 5, code = 1;
-            else if (AtLeast(r, 0.4))
-                range = 2.5, code = 2;
-            else
-                range = 1.25, code = 3;
             break;
         case kAdDt2801:
         case kAdDt2801A:
-            // The DT2801 takes its gain with each scan command: only the range is snapped.
-            board.adRange = AtLeast(r, 0.1)   ? 10
-                            : AtLeast(r, 0.2) ? 5
-                            : AtLeast(r, 0.4) ? 2.5
-                                              : 1.25;
+            board.adRange = ChooseGain(kDt2801Ranges, r).range;
             return false;
         default:
             return false;
     }
-    board.adRange = range;
+    const SGainStep& step = ChooseGain(table, r);
+    board.adRange = step.range;
     if (!Access()) return false;
-    PortIo().Out8(P(offset), static_cast<uint8_t>(code));
+    PortIo().Out8(P(offset), static_cast<uint8_t>(step.code));
     return true;
 }

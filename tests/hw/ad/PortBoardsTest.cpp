@@ -204,3 +204,30 @@ TEST_F(PortBoard, RefusedPortAccessIsExplainedOnce) {
 }
 
 }  // namespace
+
+TEST_F(PortBoard, GainThresholdsPickTheLargestRangeThatFits) {
+    struct SCase {
+        int type;
+        double requested;
+        double range;
+        int code;
+    };
+    const SCase cases[] = {
+        {kAdDas08Aoh, 9.0, 10, 8},       {kAdDas08Aoh, 8.9, 5, 0},
+        {kAdDas08Aoh, 0.9, 1.0, 10},     {kAdDas08Aoh, 0.45, 0.5, 2},
+        {kAdDas08Aoh, 0.0901, 0.1, 12},  {kAdDas08Aoh, 0.0451, 0.05, 4},
+        {kAdDas08Aoh, 0.0091, 0.01, 14}, {kAdDas08Pga, 4.5, 5, 0},
+        {kAdDas08Pga, 0.44, 0.05, 4},    {kAdDas08Aol, 2.25, 2.5, 2},
+        {kAdDas08Aol, 1.0, 0.625, 6},    {kAdDas1602, 1.125, 1.25, 3},
+    };
+    for (const SCase& c : cases) {
+        Configure(board, c.type, 0x300);
+        EXPECT_TRUE(board.SetADRange(c.requested));
+        EXPECT_EQ(board.adRange, c.range) << c.type << " " << c.requested;
+        ASSERT_FALSE(ports.Writes().empty());
+        EXPECT_EQ(ports.Writes().back().second, c.code) << c.type << " " << c.requested;
+    }
+    Configure(board, kAdDt2801, 0x300);
+    EXPECT_FALSE(board.SetADRange(4.6));  // snapped, nothing written
+    EXPECT_EQ(board.adRange, 5.0);
+}
