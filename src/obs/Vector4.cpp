@@ -5,17 +5,25 @@
 
 #include "obs/Archive.h"
 
-double& CDVector4::operator[](int axis) {
+namespace {
+// The component of a four-axis vector by axis index 0..3 (X, Y, Z, W).
+template <class TVector>
+auto& Component(TVector& v, int axis) {
     switch (axis & 3) {
         case 0:
-            return x;
+            return v.x;
         case 1:
-            return y;
+            return v.y;
         case 2:
-            return z;
+            return v.z;
         default:
-            return w;
+            return v.w;
     }
+}
+}  // namespace
+
+double& CDVector4::operator[](int axis) {
+    return Component(*this, axis);
 }
 
 double CDVector4::operator[](int axis) const {
@@ -41,16 +49,7 @@ CDVector4 CDVector4::Rotate(double rotDeg, double tiltDeg, bool tiltAboutY) cons
 }
 
 int32_t& CIVector4::operator[](int axis) {
-    switch (axis & 3) {
-        case 0:
-            return x;
-        case 1:
-            return y;
-        case 2:
-            return z;
-        default:
-            return w;
-    }
+    return Component(*this, axis);
 }
 
 int32_t CIVector4::operator[](int axis) const {
