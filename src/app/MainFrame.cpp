@@ -28,8 +28,11 @@ CMainFrame::CMainFrame() {
 }
 
 CMainFrame::~CMainFrame() {
-    if (theMainFrame == this) theMainFrame = nullptr;
-    SetPositionSource(nullptr);
+    // Only the running frame's stages stamp observations; another frame's end leaves them.
+    if (theMainFrame == this) {
+        theMainFrame = nullptr;
+        SetPositionSource(nullptr);
+    }
 }
 
 CMainFrame* TheMainFrame() {

@@ -179,6 +179,9 @@ std::string CProfile::DefaultPath() {
 
 std::string CProfile::GetProfileString(std::string_view section, std::string_view key,
                                        std::string_view defaultValue) const {
+    // Names are matched as a write stores them: trimmed ("Point " finds "Point").
+    section = Trim(SingleLine(section));
+    key = Trim(SingleLine(key));
     std::string text = LoadFile(path);
     SLocation loc = Locate(text, section, key);
     if (!loc.keyFound) return std::string(defaultValue.substr(0, kMaxValueLength));
@@ -188,6 +191,8 @@ std::string CProfile::GetProfileString(std::string_view section, std::string_vie
 
 int CProfile::GetProfileInt(std::string_view section, std::string_view key,
                             int defaultValue) const {
+    section = Trim(SingleLine(section));
+    key = Trim(SingleLine(key));
     std::string text = LoadFile(path);
     SLocation loc = Locate(text, section, key);
     if (!loc.keyFound) return defaultValue;

@@ -256,3 +256,13 @@ TEST_F(ProfileTest, FolderThatCannotBeCreatedIsReportedOnce) {
     other.WriteProfileString("S", "k", "v");
     EXPECT_EQ(prompt.shown.size(), 2u);
 }
+
+TEST_F(ProfileTest, NamesWithBlanksAroundThemFindWhatWasWritten) {
+    // Some owners use keys with a trailing blank ("Point "); the file holds them trimmed.
+    profile.WriteProfileString("Voltage Probe Sample Rules", "Point ", "pre=0.02");
+    EXPECT_EQ(ReadFileText(profile.Path()), "[Voltage Probe Sample Rules]\nPoint=pre=0.02\n");
+    EXPECT_EQ(profile.GetProfileString("Voltage Probe Sample Rules", "Point "), "pre=0.02");
+    EXPECT_EQ(profile.GetProfileString(" Voltage Probe Sample Rules ", "Point"), "pre=0.02");
+    profile.WriteProfileInt("S", " n ", 3);
+    EXPECT_EQ(profile.GetProfileInt("S", "n  ", 0), 3);
+}
