@@ -1,7 +1,19 @@
 #pragma once
 // The station's measurement state, held by the main frame for the whole run: the technique
 // chosen in the observation documents' Technique menu and the active rules, references and
-// calibrations that single acquisitions and scans use.
+// calibrations that single acquisitions and scans use. Everything is loaded from velm.ini when
+// the station is made, and written back the moment it changes, so velm-tool and the next run
+// measure with the same rules and calibration.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "obs/WireObs.h"
+
+class CSampRulesWire;
+class CWireCalibration;
+class CSampRulesRawAD;
 
 // Techniques of the Technique menu, as stored in "MeasurementType".
 inline constexpr int kTechniqueCdp = 1;
@@ -9,12 +21,52 @@ inline constexpr int kTechniqueGradient = 2;
 inline constexpr int kTechniqueRawAD = 3;
 inline constexpr int kTechniqueInterestPoint = 4;
 
+inline constexpr const char* kProbeNameSection = "ISP/PVP Name List";
+
 class CStation {
   public:
+    // Probe names beyond this many are not read (a count of millions is a damaged file).
+    static constexpr int kMaxProbeNames = 1000;
+
+    // Loads the state from velm.ini (LoadSettings).
     CStation();
     ~CStation();
     CStation(const CStation&) = delete;
     CStation& operator=(const CStation&) = delete;
 
+    // Reads the technique, the CDP rules ("Point "), calibration, resistivity and reference, the
+    // raw A/D rules ("Point ") and the probe names. Missing lines leave the defaults; lines
+    // that are there but cannot be used are listed in one message.
+    void LoadSettings();
+
+    // "MeasurementType" ("Line 7" of "Mainframe Parameters"): read, written at once when set.
+    void LoadMeasurementType(std::string* problems = nullptr);
+    void SaveMeasurementType() const;
+    void SetMeasurementType(int technique);
+
+    // The probe chosen in the Technique menu's ISP/PVP submenu (kept as "Selected").
+    void SelectProbe(const std::string& name);
+
+    // The current calibration again from velm.ini (after it was saved there); the current
+    // resistivity follows it.
+    void ReloadWireCalibration();
+    // The current CDP reference reading to velm.ini ("Reference" beside the calibration).
+    void SaveWireReference() const;
+
     int measurementType = kTechniqueRawAD;
+    std::vector<std::string> probeNames;
+    std::string selectedProbe;
+
+    // The rules and calibration single acquisitions use. They always exist once loaded (with
+    // the defaults when velm.ini has none); null only when one could not be made.
+    std::unique_ptr<CSampRulesWire> wireRules;
+    std::unique_ptr<CWireCalibration> wireCalibration;
+    double resistivity = 100.0;
+    // The current CDP reference: its reading is subtracted from later points. All zero until
+    // a reference is kept.
+    CWireReference wireReference;
+    std::unique_ptr<CSampRulesRawAD> rawADRules;
+
+  private:
+    void LoadProbeNames(std::string* problems);
 };

@@ -4,6 +4,10 @@
 
 #include "obs/VelmObs.h"
 
+class CAdBoard;
+
+inline constexpr const char* kRawADRulesSection = "Raw A/D Sample Rules";
+
 class CSampRulesRawAD : public CVelmObs {
     VELM_DECLARE_SERIAL(CSampRulesRawAD)
 
@@ -19,6 +23,19 @@ class CSampRulesRawAD : public CVelmObs {
     void CopyRulesFrom(const CSampRulesRawAD& other);
     // LastChan - FirstChan + 1 (0 or less when the range is empty).
     int ChannelCount() const { return LastChan - FirstChan + 1; }
+    // The eight fields are equal (time stamps aside).
+    bool SameRules(const CSampRulesRawAD& other) const;
+
+    // ---- Settings, editing and acquisition (SampRulesRawADSettings.cpp, RawADAcquisition.cpp)
+    // The line under `key` (the document's rules use "Point "), as for the CDP rules.
+    bool SaveSettings(const char* key) const;
+    bool LoadSettings(const char* key, std::string* problems = nullptr);
+    // The "Raw A/D Sampling Rules" dialog on the values under the key ("Point " for Edit()).
+    bool Edit() override;
+    bool Edit(const char* key);
+    // A new CRawADObs with a copy of the rules, read on the running station's board / `board`.
+    std::unique_ptr<CVelmObs> TakeObservation() override;
+    std::unique_ptr<CVelmObs> TakeObservation(CAdBoard& board);
 
     double WaitSec = 0.02;
     int32_t BurstNum = 100;

@@ -5,6 +5,15 @@
 
 #include "obs/VelmObs.h"
 
+class CAdBoard;
+
+// Where the rules live in velm.ini: one line per key. The observation document's own rules use
+// "Point ", a calibration's rules "Calibration ", the scans "Scan " (each with its blank).
+inline constexpr const char* kWireRulesSection = "Voltage Probe Sample Rules";
+inline constexpr const char* kPointRulesKey = "Point ";
+inline constexpr const char* kCalibrationRulesKey = "Calibration ";
+inline constexpr const char* kScanRulesKey = "Scan ";
+
 class CSampRulesWire : public CVelmObs {
     VELM_DECLARE_SERIAL(CSampRulesWire)
 
@@ -22,6 +31,23 @@ class CSampRulesWire : public CVelmObs {
     // The rules' own fields on a fresh object (time stamp and positions stay fresh).
     void CopyRulesFrom(const CSampRulesWire& other);
     bool MakesReferences() const { return SamplePeriod < 0.0; }
+    // The four fields are equal (time stamps aside).
+    bool SameRules(const CSampRulesWire& other) const;
+
+    // ---- Settings, editing and acquisition (SampRulesWireSettings.cpp, WireAcquisition.cpp)
+    // The line under `key`. LoadSettings is false when the key is missing (fields unchanged);
+    // a line that is there but cannot be used in full is added to `problems`.
+    bool SaveSettings(const char* key) const;
+    bool LoadSettings(const char* key, std::string* problems = nullptr);
+    // The "Current Density Probe Sampling Rules" dialog on the values under the key ("Point "
+    // for Edit()); OK keeps the reference mark, stamps the rules and saves them.
+    bool Edit() override;
+    bool Edit(const char* key);
+    // A reference when SamplePeriod < 0, else a point, read on the running station's board.
+    std::unique_ptr<CVelmObs> TakeObservation() override;
+    // The same on `board`; `currentReference` is the station's current CDP reference reading,
+    // which a reference replaces.
+    std::unique_ptr<CVelmObs> TakeObservation(CAdBoard& board, CDVector4& currentReference);
 
     double WaitPeriod = 0.02;
     double RefPeriod = 3.0;

@@ -9,6 +9,8 @@
 
 class CWireReading;
 
+inline constexpr const char* kWireCalibrationSection = "Voltage Probe Calibration";
+
 // Vibration-axis ids of the two detectors.
 inline constexpr uint16_t kXVibAxisX = 1063, kXVibAxisY = 1064, kXVibAxisZ = 1065;
 inline constexpr uint16_t kYVibAxisX = 1066, kYVibAxisY = 1067, kYVibAxisZ = 1068;
@@ -36,6 +38,15 @@ class CWireCalibration : public CVelmObs {
 
     // Every calibration field of `other` (time stamp and positions are not copied).
     void CopyCalibrationFrom(const CWireCalibration& other);
+    // Every stored value is equal (time stamps, positions and the unstored magnitudes aside).
+    bool SameValues(const CWireCalibration& other) const;
+
+    // ---- Settings (WireCalibrationSettings.cpp) ---------------------------------------------
+    // "Line 0" to "Line 5" of "Voltage Probe Calibration", then the rules under "Calibration ".
+    bool SaveSettings() const;
+    // False when "Line 0" is missing. Lines that are there but unusable go to `problems`.
+    bool LoadSettings(std::string* problems = nullptr);
+    static std::unique_ptr<CWireCalibration> NewFromSettings(std::string* problems = nullptr);
 
     uint16_t xVibAxis = kXVibAxisY;
     uint16_t yVibAxis = kYVibAxisZ;
@@ -57,3 +68,8 @@ class CWireCalibration : public CVelmObs {
     CDVector4 probeOffset;
     CDVector4 refReading;
 };
+
+// The station's current CDP reference reading, key "Reference" beside the calibration.
+bool SaveWireReferenceLine(const CDVector4& reading);
+// False when the key is missing (reading unchanged).
+bool LoadWireReferenceLine(CDVector4& reading, std::string* problems = nullptr);
