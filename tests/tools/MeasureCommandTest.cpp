@@ -1,0 +1,100 @@
+// velm-tool measure, run as a lab's script would run it.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "obs/ObsDoc.h"
+#include "support/TestEnv.h"
+
+namespace {
+
+class MeasureCommand : public CVelmTest {
+  protected:
+    struct SRun {
+        int code = -1;
+        std::string out, err;
+    };
+    SRun Run(const std::string& args) {
+        const std::string errFile = dir.File("stderr.txt");
+        const std::string command = std::string(VELM_TOOL_PATH) + " --settings '" + profile.Path() +
+                                    "' " + args + " 2>'" + errFile + "'";
+        SRun run;
+        FILE* pipe = ::popen(command.c_str(), "r");
+        if (!pipe) return run;
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            run.out.append(buffer, n);
+        const int status = ::pclose(pipe);
+        run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.err = ReadFileText(errFile);
+        return run;
+    }
+    void Settings(const char* board) {
+        WriteFileText(profile.Path(),
+                      std::string("[A/D Board]\nLine 0=") + board +
+                          "\n[Voltage Probe Sample Rules]\n"
+                          "Point =pre=0.000000  samp=0.010000  ref=0.010000  fchan=0\n"
+                          "[Raw A/D Sample Rules]\nPoint =chan: 0 to 1, pre=0.000000  avg=1  "
+                          "inter=1  avgperiod=0.010000  burstnum=5  burstfreq=1000.000000\n");
+    }
+    static size_t LineCount(const std::string& text) {
+        return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+    }
+};
+
+TEST_F(MeasureCommand, CreatesTheDocumentAndAppendsAsModePointDoes) {
+    Settings("Random Number Generator");
+    const std::string doc = dir.File("lab.vpo");
+    SRun run = Run("measure --technique cdp --count 2 '" + doc + "'");
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(LineCount(run.out), 4u);  // rules, calibration, two points
+    EXPECT_NE(run.out.find("Current Density Sampling Rules:"), std::string::npos);
+    EXPECT_NE(run.out.find("CDP Obs:"), std::string::npos);
+
+    run = Run("measure --technique rawad '" + doc + "'");
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(LineCount(run.out), 2u);  // the raw A/D rules, then the point
+    run = Run("measure --technique cdp '" + doc + "'");
+    EXPECT_EQ(LineCount(run.out), 1u);  // the document holds the rules and calibration now
+
+    CObsDoc loaded;
+    std::string message;
+    ASSERT_TRUE(loaded.LoadFile(doc, message)) << message;
+    EXPECT_EQ(loaded.GetObsCount(), 7u);
+}
+
+TEST_F(MeasureCommand, AFailedReadSavesNothingAndSaysWhy) {
+    Settings("No A/D Board");
+    const std::string doc = dir.File("lab.vpo");
+    SRun run = Run("measure --technique cdp '" + doc + "'");
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_NE(run.err.find("Reading A/D channels 0 to 3 failed on the A/D board \"No A/D Board\""),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(doc));
+
+    WriteFileText(doc, "not a document");
+    Settings("Random Number Generator");
+    run = Run("measure --technique cdp '" + doc + "'");
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.err.find("Unexpected file format."), std::string::npos);
+    EXPECT_EQ(ReadFileText(doc), "not a document");
+}
+
+TEST_F(MeasureCommand, RefusesWhatItCannotDo) {
+    Settings("Random Number Generator");
+    EXPECT_EQ(Run("measure --technique isp x.vpo").code, 2);
+    EXPECT_EQ(Run("measure --technique cdp --count 0 x.vpo").code, 2);
+    EXPECT_EQ(Run("measure --technique cdp --count 5x x.vpo").code, 2);
+    EXPECT_EQ(Run("measure --technique cdp").code, 2);
+    EXPECT_EQ(Run("measure --technique cdp a.vpo b.vpo").code, 2);
+}
+
+}  // namespace
