@@ -1,0 +1,202 @@
+#include "gui/obs/ObsView.h"
+
+#include <QClipboard>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPrinter>
+#include <QScrollBar>
+#include <algorithm>
+#include <vector>
+
+#include "gui/platform/QtText.h"
+#include "obs/ObsDoc.h"
+
+namespace {
+
+constexpr int kTextLeft = 10;
+
+QColor ToQColor(SRgb c) {
+    return QColor(c.r, c.g, c.b);
+}
+
+// A selected line is inverted, as the station always showed it: a dark bar with the line's
+// colour turned to its complement.
+QColor Inverted(SRgb c) {
+    return QColor(255 - c.r, 255 - c.g, 255 - c.b);
+}
+
+}  // namespace
+
+CObsView::CObsView(CObsDoc& document, QWidget* parent)
+    : QAbstractScrollArea(parent), doc(document), model(document) {
+    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    verticalScrollBar()->setSingleStep(1);
+    horizontalScrollBar()->setSingleStep(fontMetrics().averageCharWidth());
+    doc.SetUpdateViewsHook([this] { DocumentChanged(); });
+    UpdateScrollRange();
+}
+
+CObsView::~CObsView() {
+    doc.SetUpdateViewsHook(nullptr);
+}
+
+int CObsView::LineHeight() const {
+    const QFontMetrics fm = fontMetrics();
+    return std::max(1, fm.height() + fm.leading());
+}
+
+int CObsView::ListWidth() const {
+    return CObsListModel::kListWidthChars * fontMetrics().averageCharWidth();
+}
+
+int CObsView::VisibleLines() const {
+    return std::max(1, viewport()->height() / LineHeight());
+}
+
+int64_t CObsView::TopLine() const {
+    return verticalScrollBar()->value();
+}
+
+void CObsView::ScrollToLine(int64_t line) {
+    verticalScrollBar()->setValue(static_cast<int>(std::clamp<int64_t>(line, 0, INT32_MAX)));
+}
+
+void CObsView::UpdateScrollRange() {
+    model.UpdateExtent();
+    const int64_t lines = model.LineCount();
+    const int64_t maxTop = std::max<int64_t>(0, lines - VisibleLines());
+    verticalScrollBar()->setRange(0, static_cast<int>(std::min<int64_t>(maxTop, INT32_MAX)));
+    verticalScrollBar()->setPageStep(VisibleLines());
+    horizontalScrollBar()->setRange(0, std::max(0, ListWidth() + kTextLeft - viewport()->width()));
+    horizontalScrollBar()->setPageStep(viewport()->width());
+}
+
+void CObsView::DocumentChanged() {
+    QScrollBar* bar = verticalScrollBar();
+    const bool atEnd = bar->value() == bar->maximum();
+    UpdateScrollRange();
+    if (atEnd) bar->setValue(bar->maximum());
+    viewport()->update();
+    emit documentChanged();
+}
+
+void CObsView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollRange();
+}
+
+void CObsView::scrollContentsBy(int, int) {
+    viewport()->update();
+}
+
+void CObsView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    const int h = LineHeight();
+    const int ascent = fontMetrics().ascent();
+    const int x0 = kTextLeft - horizontalScrollBar()->value();
+    const int width = ListWidth();
+    // Only the lines the exposed area touches are described.
+    const QRect area = event->rect();
+    const int64_t firstRow = std::max(0, area.top() / h);
+    const int64_t lastRow = area.bottom() / h;
+    std::vector<SListLine> lines;
+    model.DescribeLines(TopLine() + firstRow, lastRow - firstRow + 1, lines);
+    const QColor base = palette().color(QPalette::Base);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const SListLine& line = lines[i];
+        const int y = static_cast<int>(firstRow + static_cast<int64_t>(i)) * h;
+        if (line.kind == SListLine::EKind::Blank) continue;
+        QColor pen = ToQColor(line.color);
+        if (line.selected) {
+            painter.fillRect(QRect(x0 - kTextLeft, y, width + kTextLeft, h),
+                             QColor(255 - base.red(), 255 - base.green(), 255 - base.blue()));
+            pen = Inverted(line.color);
+        }
+        painter.setPen(pen);
+        painter.drawText(x0, y + ascent, ToQ(line.text));
+    }
+}
+
+int64_t CObsView::LineAt(int y) const {
+    return CObsListModel::LineAtY(y, TopLine() * LineHeight(), LineHeight());
+}
+
+void CObsView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mousePressEvent(event);
+    const auto obs = model.ObsAtLine(LineAt(event->position().toPoint().y()));
+    if (!obs) return;
+    model.Click(*obs, (event->modifiers() & Qt::ShiftModifier) != 0);
+    dragging = true;
+    viewport()->update();
+}
+
+void CObsView::mouseMoveEvent(QMouseEvent* event) {
+    if (!dragging || !(event->buttons() & Qt::LeftButton)) return;
+    const int y = event->position().toPoint().y();
+    // Dragging past the top or bottom edge scrolls the list on, a line per movement.
+    if (y < 0)
+        verticalScrollBar()->setValue(verticalScrollBar()->value() - 1);
+    else if (y >= viewport()->height())
+        verticalScrollBar()->setValue(verticalScrollBar()->value() + 1);
+    const auto obs = model.NearestObsAtLine(LineAt(y));
+    if (!obs) return;
+    model.Extend(*obs);
+    viewport()->update();
+}
+
+void CObsView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) dragging = false;
+    QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+void CObsView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    const auto obs = model.ObsAtLine(LineAt(event->position().toPoint().y()));
+    if (!obs) return;
+    dragging = false;
+    std::string row;
+    model.Open(*obs, row);
+    if (!row.empty()) QGuiApplication::clipboard()->setText(ToQ(row));
+}
+
+void CObsView::HideObs() {
+    model.SetSelectedHidden(true);
+}
+
+void CObsView::ShowObs() {
+    model.SetSelectedHidden(false);
+}
+
+void CObsView::Print(QPrinter& printer, const QString& title) {
+    QPainter painter;
+    if (!painter.begin(&printer)) return;
+    QFont printFont = font();
+    painter.setFont(printFont);
+    const QFontMetrics fm(printFont, &printer);
+    const int h = std::max(1, fm.height() + fm.leading());
+    const int left = 5 * fm.averageCharWidth();
+    const QRect page = painter.viewport();
+    // The body starts three lines below the top and ends two lines above the bottom.
+    const int64_t linesPerPage = std::max(1, page.height() / h - 5);
+    const int64_t pages = model.PageCount(linesPerPage);
+    std::vector<SListLine> lines;
+    for (int64_t p = 0; p < pages; ++p) {
+        if (p > 0) printer.newPage();
+        painter.setPen(Qt::black);
+        const QString heading = ToQ(CObsListModel::PageTitle(FromQ(title), p + 1, pages));
+        painter.drawText(QRect(0, 0, page.width(), h), Qt::AlignHCenter | Qt::AlignBottom, heading);
+        painter.drawLine(left, h + h / 2, page.width() - left, h + h / 2);
+        model.DescribeLines(p * linesPerPage, linesPerPage, lines);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].kind == SListLine::EKind::Blank) continue;
+            painter.setPen(ToQColor(lines[i].color));
+            painter.drawText(left, (3 + static_cast<int>(i)) * h + fm.ascent(), ToQ(lines[i].text));
+        }
+    }
+    painter.end();
+}

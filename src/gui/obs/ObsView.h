@@ -1,0 +1,69 @@
+#pragma once
+// CObsView: the window of an observation document. A scrolling, printable text list with one
+// line per observation in the document's time range, coloured by kind; a selection made by
+// click, Shift-click and drag that "&Hide Obs" and "Sh&ow Obs" act on; a double click opens
+// the observation and puts its export row on the clipboard.
+//
+// The view holds no copy of the list: it asks its CObsListModel for the lines on screen only,
+// so a document of a million observations scrolls as fast as a small one.
+
+#include <QAbstractScrollArea>
+#include <QString>
+#include <cstdint>
+
+#include "obs/ObsListModel.h"
+
+class CObsDoc;
+class QPrinter;
+
+class CObsView : public QAbstractScrollArea {
+    Q_OBJECT
+  public:
+    // Shows `doc` and installs itself as the document's update-views hook.
+    explicit CObsView(CObsDoc& doc, QWidget* parent = nullptr);
+    ~CObsView() override;
+
+    CObsListModel& Model() { return model; }
+    CObsDoc& Document() { return doc; }
+    // The font's height plus its external leading.
+    int LineHeight() const;
+    int64_t TopLine() const;
+    // Scrolls so that `line` is the first line shown (as far as the list allows).
+    void ScrollToLine(int64_t line);
+
+    // "&Hide Obs	Del" / "Sh&ow Obs	Space"; enabled only with a selection.
+    bool CanHideShow() const { return model.HasSelection(); }
+    void HideObs();
+    void ShowObs();
+
+    // Prints the list: a centred title ending " - Page %u of %u", a rule under it, the lines.
+    void Print(QPrinter& printer, const QString& title);
+
+  public slots:
+    // The document changed: the scroll range follows the list and the window is repainted. A
+    // view that showed the end of the list keeps showing it.
+    void DocumentChanged();
+
+  signals:
+    // After every change of the document (for the window title, menus, ...).
+    void documentChanged();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+  private:
+    void UpdateScrollRange();
+    int VisibleLines() const;
+    int64_t LineAt(int y) const;
+    int ListWidth() const;
+
+    CObsDoc& doc;
+    CObsListModel model;
+    bool dragging = false;
+};
