@@ -65,10 +65,6 @@ TEST_F(WireAcquisitionTest, TakeObservationFollowsTheReferenceMarkAndTheStationR
     auto ref = rules.TakeObservation();
     ASSERT_NE(dynamic_cast<CWireReference*>(ref.get()), nullptr);
     EXPECT_EQ(f.Station().wireReference.reading, static_cast<CWireReference&>(*ref).reading);
-    EXPECT_DOUBLE_EQ(rules.GetNumber(false), 0.02 - 0.5);  // the mark is part of the number
-    rules.SamplePeriod = 0.5;
-    EXPECT_DOUBLE_EQ(rules.GetNumber(false), 0.52);
-    EXPECT_DOUBLE_EQ(rules.GetNumber(true), 3.02);
 }
 
 TEST_F(WireAcquisitionTest, AFailedReadNamesTheBoardAndTheReasonAndChangesNothing) {

@@ -138,22 +138,6 @@ TEST_F(QtDialogsTest, TimeRangeAndReferenceDialogs) {
     });
     ASSERT_TRUE(docs.EditWireReference(wire));
     EXPECT_EQ(wire.value, CDVector4(1, 2, 3, -4));
-
-    CAutoSaveLogic autosave(10);
-    OnNext<CAutoSaveDialog>([](CAutoSaveDialog* d) {
-        Child(d, "observations")->setText("25");
-        Press(d, QDialogButtonBox::Ok);
-    });
-    ASSERT_TRUE(docs.EditAutoSave(autosave));
-    EXPECT_EQ(autosave.value, 25);
-
-    COpenWithLogic openWith;
-    OnNext<COpenWithDialog>([](COpenWithDialog* d) {
-        Child(d, "command")->setText("gnumeric --no-splash");
-        Press(d, QDialogButtonBox::Ok);
-    });
-    ASSERT_TRUE(docs.EditOpenWith(openWith));
-    EXPECT_EQ(openWith.command, "gnumeric --no-splash");
 }
 
 }  // namespace
