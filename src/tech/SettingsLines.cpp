@@ -5,10 +5,6 @@
 std::optional<std::string> ReadSettingsText(std::string_view section, std::string_view key) {
     // A value can never hold a line end, so this default cannot be a stored value.
     static constexpr char kMissing[] = "\n";
-    // Keys such as "Point " carry a blank that the file never holds (writing trims it, as the
-    // profile service always has); the lookup must trim it too.
-    while (!key.empty() && key.back() == ' ')
-        key.remove_suffix(1);
     std::string text = Profile().GetProfileString(section, key, kMissing);
     if (text == kMissing) return std::nullopt;
     return text;
