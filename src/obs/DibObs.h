@@ -13,6 +13,7 @@ class CDibObs : public CVelmObs {
     SRgb GetColor() const override;
     void Describe(std::string& text, const CDataDocument* document,
                   unsigned options) const override;
+    void Export(std::string& text, const CDataDocument* document, unsigned options) const override;
     bool Open(CDataDocument* document, unsigned options) override;
     bool Edit() override { return true; }
     void GetOperationName(std::string& text) const override;

@@ -9,4 +9,5 @@ class CInterestPointObs : public CVelmObs {
   public:
     void Describe(std::string& text, const CDataDocument* document,
                   unsigned options) const override;
+    void Export(std::string& text, const CDataDocument* document, unsigned options) const override;
 };

@@ -50,6 +50,9 @@ class CIonObs : public CIonReading {
   public:
     void Describe(std::string& text, const CDataDocument* document,
                   unsigned options) const override;
+    void Export(std::string& text, const CDataDocument* document, unsigned options) const override;
+    bool GetSurfaceValue(const SSurfaceQuantity& quantity, const CDataDocument* document,
+                         double& value) const override;
     int GetValue(double& value, int code, const CDataDocument* document,
                  const SValueQuery* query) const override;
 
@@ -63,6 +66,7 @@ class CIonReference : public CIonReading {
   public:
     void Describe(std::string& text, const CDataDocument* document,
                   unsigned options) const override;
+    void Export(std::string& text, const CDataDocument* document, unsigned options) const override;
 
   protected:
     bool HasRefValues() const override { return false; }

@@ -14,6 +14,7 @@ class CLogEntry : public CVelmObs {
     void Serialize(CArchive& ar) override;
     void Describe(std::string& text, const CDataDocument* document,
                   unsigned options) const override;
+    void Export(std::string& text, const CDataDocument* document, unsigned options) const override;
     // An entry that records an export opens the exported file with the "Open With" command;
     // any other shows its description.
     bool Open(CDataDocument* document, unsigned options) override;

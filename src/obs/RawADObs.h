@@ -14,6 +14,9 @@ class CRawADObs : public CVelmObs {
     void Serialize(CArchive& ar) override;
     void Describe(std::string& text, const CDataDocument* document,
                   unsigned options) const override;
+    void Export(std::string& text, const CDataDocument* document, unsigned options) const override;
+    bool GetSurfaceValue(const SSurfaceQuantity& quantity, const CDataDocument* document,
+                         double& value) const override;
     int GetValue(double& value, int code, const CDataDocument* document,
                  const SValueQuery* query) const override;
     void FreeData() override;

@@ -31,6 +31,7 @@ class CScanObs : public CVelmObs {
     SRgb GetColor() const override;
     void Describe(std::string& text, const CDataDocument* document,
                   unsigned options) const override;
+    void Export(std::string& text, const CDataDocument* document, unsigned options) const override;
     bool Open(CDataDocument* document, unsigned options) override;
     std::unique_ptr<CVelmObs> TakeObservation() override;
     bool Edit() override;

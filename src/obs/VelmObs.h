@@ -17,6 +17,7 @@ class CObsRegister;
 class CWireCalibration;
 class CSampRulesIon;
 class CIonCalibration;
+struct SSurfaceQuantity;
 
 // A list-line colour.
 struct SRgb {
@@ -93,6 +94,12 @@ class CVelmObs : public CSerializable {
     // flags in `options`, then the class's tail. `document` (may be null) supplies the rules
     // and calibrations in force.
     virtual void Describe(std::string& text, const CDataDocument* document, unsigned options) const;
+    // Appends the export row (with ExportFlags::kHeading in `options`, its column names): the
+    // common columns, then the class's cells. ExportFormat.h has the option bits.
+    virtual void Export(std::string& text, const CDataDocument* document, unsigned options) const;
+    // The value the surface export plots for `quantity`; false when the observation has none.
+    virtual bool GetSurfaceValue(const SSurfaceQuantity& quantity, const CDataDocument* document,
+                                 double& value) const;
     // Rules and calibrations register themselves as in force from their time on.
     virtual void AddToList(CObsRegister& reg) const;
     // The double-click action: shows the description in an information box.

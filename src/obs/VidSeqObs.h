@@ -13,6 +13,7 @@ class CVidSeqObs : public CVelmObs {
     SRgb GetColor() const override;
     void Describe(std::string& text, const CDataDocument* document,
                   unsigned options) const override;
+    void Export(std::string& text, const CDataDocument* document, unsigned options) const override;
     bool Open(CDataDocument* document, unsigned options) override;
 
     std::string fileName;

@@ -28,6 +28,9 @@ class CWireObs : public CWireReading {
   public:
     void Describe(std::string& text, const CDataDocument* document,
                   unsigned options) const override;
+    void Export(std::string& text, const CDataDocument* document, unsigned options) const override;
+    bool GetSurfaceValue(const SSurfaceQuantity& quantity, const CDataDocument* document,
+                         double& value) const override;
 
   protected:
     int ValueKind() const override { return 2; }
@@ -39,6 +42,7 @@ class CWireReference : public CWireReading {
   public:
     void Describe(std::string& text, const CDataDocument* document,
                   unsigned options) const override;
+    void Export(std::string& text, const CDataDocument* document, unsigned options) const override;
 
   protected:
     int ValueKind() const override { return 3; }

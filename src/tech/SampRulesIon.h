@@ -61,6 +61,7 @@ class CSampRulesIon : public CVelmObs {
     void Serialize(CArchive& ar) override;
     void Describe(std::string& text, const CDataDocument* document,
                   unsigned options) const override;
+    void Export(std::string& text, const CDataDocument* document, unsigned options) const override;
     void AddToList(CObsRegister& reg) const override;
     void GetOperationName(std::string& text) const override;
     std::unique_ptr<CVelmObs> Clone() const override;

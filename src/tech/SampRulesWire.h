@@ -24,6 +24,7 @@ class CSampRulesWire : public CVelmObs {
     double GetNumber(bool forReference) const;
     void Describe(std::string& text, const CDataDocument* document,
                   unsigned options) const override;
+    void Export(std::string& text, const CDataDocument* document, unsigned options) const override;
     void AddToList(CObsRegister& reg) const override;
     void GetOperationName(std::string& text) const override;
     std::unique_ptr<CVelmObs> Clone() const override;

@@ -22,6 +22,7 @@ class CWireCalibration : public CVelmObs {
     void Serialize(CArchive& ar) override;
     void Describe(std::string& text, const CDataDocument* document,
                   unsigned options) const override;
+    void Export(std::string& text, const CDataDocument* document, unsigned options) const override;
     void AddToList(CObsRegister& reg) const override;
     std::unique_ptr<CVelmObs> Clone() const override;
 
