@@ -1,0 +1,78 @@
+#include "obs/MageExport.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+#include "obs/DataDocument.h"
+#include "obs/InterestPointObs.h"
+#include "platform/Format.h"
+#include "platform/Services.h"
+
+namespace {
+
+MageExportDialogHook& DialogHook() {
+    static MageExportDialogHook hook;
+    return hook;
+}
+
+bool IsNumber(const std::string& text) {
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    const double v = std::strtod(begin, &end);
+    if (end == begin || errno == ERANGE || !std::isfinite(v)) return false;
+    while (*end == ' ' || *end == '\t')
+        ++end;
+    return *end == '\0';
+}
+
+}  // namespace
+
+CMageExportLogic::CMageExportLogic(const CDataDocument& document, const std::string& proposedPath)
+    : range(ViewRangeOf(document)), outputPath(proposedPath), document(document) {
+    // The document's contour is its interest points.
+    for (const auto& obs : document.Observations()) {
+        if (&obs->GetRuntimeClass() == &CInterestPointObs::classInfo) {
+            contours.push_back("Contour Points");
+            break;
+        }
+    }
+}
+
+std::string CMageExportLogic::RangeText() const {
+    return ::RangeText(document, range);
+}
+
+bool CMageExportLogic::ObservationsFrom() {
+    int64_t start = 0, end = 0;
+    RangeBounds(document, range, start, end);
+    if (!DefineTimeRange(start, end)) return false;
+    range.all = false;
+    range.start = start;
+    range.end = end;
+    return true;
+}
+
+bool CMageExportLogic::Ok() {
+    static const char* const kScaleNames[3] = {"X scale", "Y scale", "Z scale"};
+    static const char* const kAngleNames[3] = {"X angle", "Y angle", "Z angle"};
+    for (int i = 0; i < 6; ++i) {
+        const bool isScale = i < 3;
+        if (IsNumber(isScale ? scale[i] : angle[i - 3])) continue;
+        Prompt().Message(
+            StrPrintf("\"%s\" must be a number.", isScale ? kScaleNames[i] : kAngleNames[i - 3]),
+            EPromptIcon::Exclamation, kCaption);
+        return false;
+    }
+    return true;
+}
+
+void SetMageExportDialog(MageExportDialogHook hook) {
+    DialogHook() = std::move(hook);
+}
+
+bool MageExportCommand(const CDataDocument& document) {
+    CMageExportLogic logic(document, ProposedExportPath());
+    return DialogHook() && DialogHook()(logic);
+}
