@@ -297,9 +297,9 @@ void CSurfaceExportLogic::ShowLast(const std::function<bool(const CVelmObs&)>& w
     Prompt().Message(none, EPromptIcon::Information, kCaption);
 }
 
-void CSurfaceExportLogic::ShowCalibration() const {
+void CSurfaceExportLogic::ShowCalibration(ETechnique technique) const {
     const std::string probe = ChosenProbe();
-    if (IsGradientQuantity(definition.quantity)) {
+    if (technique == ETechnique::Gradient) {
         ShowLast(
             [&](const CVelmObs& o) {
                 auto* c = dynamic_cast<const CIonCalibration*>(&o);
@@ -312,9 +312,9 @@ void CSurfaceExportLogic::ShowCalibration() const {
     }
 }
 
-void CSurfaceExportLogic::ShowReference() const {
+void CSurfaceExportLogic::ShowReference(ETechnique technique) const {
     const std::string probe = ChosenProbe();
-    if (IsGradientQuantity(definition.quantity)) {
+    if (technique == ETechnique::Gradient) {
         ShowLast(
             [&](const CVelmObs& o) {
                 auto* r = dynamic_cast<const CIonReference*>(&o);
@@ -327,16 +327,16 @@ void CSurfaceExportLogic::ShowReference() const {
     }
 }
 
-void CSurfaceExportLogic::ViewRules() const {
+void CSurfaceExportLogic::ViewRules(ETechnique technique) const {
     const std::string probe = ChosenProbe();
-    if (IsGradientQuantity(definition.quantity)) {
+    if (technique == ETechnique::Gradient) {
         ShowLast(
             [&](const CVelmObs& o) {
                 auto* r = dynamic_cast<const CSampRulesIon*>(&o);
                 return r && (probe.empty() || r->name == probe);
             },
             "This document holds no ISP/PVP sampling rules.");
-    } else if (definition.quantity == ValueCode::kChannel) {
+    } else if (technique == ETechnique::RawAD) {
         ShowLast([](const CVelmObs& o) { return dynamic_cast<const CSampRulesRawAD*>(&o); },
                  "This document holds no raw A/D sampling rules.");
     } else {

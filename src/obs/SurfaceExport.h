@@ -93,11 +93,13 @@ class CSurfaceExportLogic {
     std::string RangeText() const;
     // "Time Range:": the "Define Time Range" dialog; OK makes the range fixed.
     bool TimeRange();
-    // "Calibration", "Reference", "View Rules": the description of the one in force last in the
-    // document for the chosen technique (and gradient probe), in an information box.
-    void ShowCalibration() const;
-    void ShowReference() const;
-    void ViewRules() const;
+    // "Calibration", "Reference", "View Rules" of the CDP, gradient and raw A/D groups: the
+    // description of the last one of the document for that technique (and for the chosen
+    // gradient probe), in an information box.
+    enum class ETechnique { Cdp, Gradient, RawAD };
+    void ShowCalibration(ETechnique technique) const;
+    void ShowReference(ETechnique technique) const;
+    void ViewRules(ETechnique technique) const;
     // OK: checks the entries (a message names the first bad one) and takes them.
     bool Ok();
 

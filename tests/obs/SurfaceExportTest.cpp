@@ -339,13 +339,12 @@ TEST_F(SurfaceExportTest, DialogChecksItsEntriesAndShowsWhatIsInForce) {
     EXPECT_EQ(logic.definition.repFirst, 3);
     EXPECT_EQ(logic.definition.channel, 0);
 
-    logic.ShowCalibration();
+    logic.ShowCalibration(CSurfaceExportLogic::ETechnique::Cdp);
     EXPECT_EQ(prompt.LastText().substr(0, 37), "12/05/07  12:00:00.000  probe: [     ");
     EXPECT_NE(prompt.LastText().find("CDP Calibration:  "), std::string::npos);
-    logic.ShowReference();
+    logic.ShowReference(CSurfaceExportLogic::ETechnique::Cdp);
     EXPECT_EQ(prompt.LastText(), "This document holds no CDP reference.");
-    logic.definition.quantity = 1187;
-    logic.ViewRules();
+    logic.ViewRules(CSurfaceExportLogic::ETechnique::RawAD);
     EXPECT_EQ(prompt.LastText(), "This document holds no raw A/D sampling rules.");
 }
 
