@@ -95,6 +95,10 @@ const std::tm& CLocalTimeCache::At(int64_t seconds) {
     return current;
 }
 
+void ResetExportTimeCache() {
+    exportTimes = CLocalTimeCache();
+}
+
 std::string ExportDateText(int64_t seconds) {
     const std::tm tm = CClock::LocalTime(seconds);
     std::string out;

@@ -71,6 +71,10 @@ class CLocalTimeCache {
     std::tm current{};
 };
 
+// Forgets the local times kept for export rows, so that an export started after the time zone
+// changed uses the new one (each export starts with it).
+void ResetExportTimeCache();
+
 // English day and month names whatever the user's locale: export headers are read by scripts.
 // "%H:%M:%S on %A, %B %d, %Y" of `seconds` in local time.
 std::string ExportDateText(int64_t seconds);

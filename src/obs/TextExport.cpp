@@ -290,6 +290,7 @@ void ExportBurstBlock(const CRawADObs& obs, std::string& text, unsigned options,
 
 std::string ObservationExportRow(const CVelmObs& obs, const CDataDocument* document,
                                  unsigned options) {
+    ResetExportTimeCache();
     std::string row;
     obs.Export(row, document, options);
     return row;
@@ -297,6 +298,7 @@ std::string ObservationExportRow(const CVelmObs& obs, const CDataDocument* docum
 
 bool WriteTextExport(const CDataDocument& document, const SExportOptions& options,
                      const SExportRange& range, const std::string& outputName, IExportSink& sink) {
+    ResetExportTimeCache();
     CTextExportRun run(options, sink);
     if (options.includeHeader) {
         int64_t start = 0, end = 0;

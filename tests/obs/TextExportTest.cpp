@@ -8,6 +8,7 @@
 #include "app/RootDirectory.h"
 #include "obs/DataDocument.h"
 #include "obs/ExportOptions.h"
+#include "obs/IonObs.h"
 #include "obs/LogEntry.h"
 #include "obs/ObsDoc.h"
 #include "obs/RawADObs.h"
@@ -237,6 +238,28 @@ TEST_F(TextExportTest, HeadingsArePerProbeNumberForRawADAndBurstsAddTheirBlock) 
               "2,RawADObs2,\n"
               "Ch4,\n1.500000,\n2.500000,\n"
               "3,RawADObs,0.250000,\n");
+}
+
+TEST_F(TextExportTest, GradientHeadingsArePerProbeNameAndNumber) {
+    int64_t at = kTestEpoch;
+    for (auto [name, index] : {std::pair{"K+", 1}, std::pair{"K+", 2}, std::pair{"Na+", 1},
+                               std::pair{"K+", 1}, std::pair{"Na+", 1}}) {
+        auto obs = std::make_unique<CIonObs>();
+        obs->SetTime(++at, 0);
+        obs->name = name;
+        obs->index = static_cast<uint16_t>(index);
+        doc.AddObs(std::move(obs));
+    }
+    SExportOptions o = NumberedCommaOptions();
+    o.includeHeader = 0;
+    o.useTime = 0;
+    o.useNumber = 0;
+    o.exportIonPt = 1;
+    EXPECT_EQ(Export(o),
+              "#,K+Gradient1,\n1,K+Gradient1,\n"
+              "#,K+Gradient2,\n2,K+Gradient2,\n"
+              "#,Na+Gradient1,\n3,Na+Gradient1,\n"
+              "4,K+Gradient1,\n5,Na+Gradient1,\n");
 }
 
 TEST_F(TextExportTest, FailingSinkIsReported) {
