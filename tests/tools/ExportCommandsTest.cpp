@@ -106,18 +106,12 @@ TEST_F(ExportCommandsTest, HeaderLinesNameTheDocumentAndTheOutput) {
     ASSERT_TRUE(doc.OnSaveDocument(path));
     std::string out;
     ASSERT_EQ(Tool("export " + path + " " + dir.File("out.txt"), out), 0) << err;
-    const std::string text = ReadFileText(dir.File("out.txt"));
-    const size_t second = text.find('\n') + 1;
-    EXPECT_EQ(text.substr(0, 13), "Export Time: ");
-    EXPECT_EQ(text.substr(second, text.find('\n', second) + 1 - second),
-              "Data exported from file " + path + " to file " + dir.File("out.txt") +
-                  " (VELM Beta 0.3.0.0)\n");
-    EXPECT_NE(text.find("Observations from 12:00:00 on Wednesday, December 05, 2007  to 12:03:20 "
-                        "on Wednesday, December 05, 2007\n\n#\t"),
-              std::string::npos);
     // Everything after the export time is the in-process export's.
+    const std::string text = ReadFileText(dir.File("out.txt"));
     const std::string expected = InProcess(ExportOptionsOf(doc), dir.File("out.txt"));
-    EXPECT_EQ(text.substr(second), expected.substr(expected.find('\n') + 1));
+    EXPECT_EQ(text.substr(0, 13), "Export Time: ");
+    EXPECT_EQ(text.substr(text.find('\n')), expected.substr(expected.find('\n')));
+    EXPECT_EQ(expected.substr(expected.find('\n') + 1, 24), "Data exported from file ");
 }
 
 TEST_F(ExportCommandsTest, BadArgumentsAndFailuresAreReported) {

@@ -18,9 +18,9 @@
 #include "app/RootDirectory.h"
 #include "gui/obs/ExportDialogs.h"
 #include "gui/obs/ExportTextDialog.h"
-#include "gui/obs/MageExportDialog.h"
 #include "gui/obs/SurfaceExportDialog.h"
 #include "obs/IonObs.h"
+#include "obs/MageExport.h"
 #include "obs/ObsDoc.h"
 #include "obs/WireObs.h"
 #include "support/TestEnv.h"
@@ -59,7 +59,6 @@ class ExportDialogsTest : public CVelmTest {
         SetTextExportDialog(nullptr);
         SetSurfaceExportDialog(nullptr);
         SetMageExportDialog(nullptr);
-        SetDefineTimeRangeHook(nullptr);
     }
     CObsDoc doc;
 };
@@ -77,11 +76,9 @@ TEST_F(ExportDialogsTest, TextExportDialogShowsTheOptionsUnderTheirCaptions) {
     EXPECT_TRUE(numberLabel->isChecked());
     EXPECT_EQ(Child<QCheckBox>(dialog, "useNumber")->text(), "Data");
     EXPECT_FALSE(Child<QCheckBox>(dialog, "useNumber")->isChecked());
-    EXPECT_EQ(Child<QCheckBox>(dialog, "exportScan")->text(), "Scans (.SCN files)");
     EXPECT_TRUE(Child<QRadioButton>(dialog, "dataType1399")->isChecked());
     EXPECT_TRUE(Child<QRadioButton>(dialog, "timeType1407")->isChecked());
     EXPECT_EQ(Child<QLineEdit>(dialog, "outputPath")->text(), "/out/expor001.txt");
-    EXPECT_EQ(Child<QLineEdit>(dialog, "year")->text(), "2007");
     EXPECT_EQ(Child<QLabel>(dialog, "range")->text(), "12/05/07 12:00:00 to 12/05/07 12:00:02");
     auto* probes = Child<QListWidget>(dialog, "probeNames");
     ASSERT_EQ(probes->count(), 2);
@@ -111,41 +108,6 @@ TEST_F(ExportDialogsTest, TextExportDialogOkTakesTheEntriesOrStaysOpen) {
     EXPECT_EQ(logic.options.exportDataType, 1398);
     EXPECT_EQ(logic.options.exportTimeType, 1405);
     EXPECT_EQ(logic.options.referenceTime, kTestEpoch + 3600);
-}
-
-TEST_F(ExportDialogsTest, TextExportDialogButtons) {
-    CTextExportLogic logic(doc, ExportOptionsOf(doc), "/out/expor001.txt");
-    CExportTextDialog dialog(logic);
-    Child<QCheckBox>(dialog, "exportLog")->setChecked(false);
-    Child<QPushButton>(dialog, "setForViewer")->click();
-    EXPECT_TRUE(Child<QCheckBox>(dialog, "exportLog")->isChecked());
-    EXPECT_TRUE(Child<QCheckBox>(dialog, "useData")->isChecked());
-    EXPECT_FALSE(Child<QCheckBox>(dialog, "includeHeader")->isChecked());
-    EXPECT_TRUE(Child<QRadioButton>(dialog, "timeType1408")->isChecked());
-
-    Child<QLineEdit>(dialog, "minute")->setText("17");
-    Child<QPushButton>(dialog, "midnight")->click();
-    EXPECT_EQ(Child<QLineEdit>(dialog, "hour")->text(), "0");
-    EXPECT_EQ(Child<QLineEdit>(dialog, "minute")->text(), "0");
-
-    const auto saved = CExportTextDialog::chooseFile;
-    QString offeredFilter;
-    CExportTextDialog::chooseFile = [&](QWidget*, const QString&, const QString& filter) {
-        offeredFilter = filter;
-        return QString("/elsewhere/mine.txt");
-    };
-    Child<QPushButton>(dialog, "browse")->click();
-    CExportTextDialog::chooseFile = saved;
-    EXPECT_EQ(Child<QLineEdit>(dialog, "outputPath")->text(), "/elsewhere/mine.txt");
-    EXPECT_EQ(offeredFilter, "Text Files (*.txt);;All Files (*.*)");
-
-    SetDefineTimeRangeHook([](int64_t& start, int64_t& end) {
-        start += 3600;
-        end += 7200;
-        return true;
-    });
-    Child<QPushButton>(dialog, "observationsFrom")->click();
-    EXPECT_EQ(Child<QLabel>(dialog, "range")->text(), "12/05/07 13:00:00 to 12/05/07 14:00:02");
 }
 
 TEST_F(ExportDialogsTest, SurfaceExportDialogBindsTheDefinition) {
@@ -189,24 +151,6 @@ TEST_F(ExportDialogsTest, SurfaceExportDialogBindsTheDefinition) {
     EXPECT_EQ(prompt.LastText(), "This document holds no ISP/PVP sampling rules.");
     Child<QPushButton>(dialog, "cdpCalibration")->click();
     EXPECT_NE(prompt.LastText().find("CDP Calibration:  "), std::string::npos);
-}
-
-TEST_F(ExportDialogsTest, MageExportDialogChecksItsNumbers) {
-    CMageExportLogic logic(doc, "/out/expor003.txt");
-    CMageExportDialog dialog(logic);
-    EXPECT_EQ(dialog.windowTitle(), "Mage Export Definition");
-    EXPECT_EQ(Child<QLineEdit>(dialog, "scaleY")->text(), "1.0");
-    Child<QLineEdit>(dialog, "angleX")->setText("ninety");
-    dialog.open();
-    Ok(dialog)->click();
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(prompt.LastText(), "\"X angle\" must be a number.");
-    Child<QLineEdit>(dialog, "angleX")->setText("90");
-    Child<QCheckBox>(dialog, "thinline")->setChecked(true);
-    Ok(dialog)->click();
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_TRUE(logic.thinline);
-    EXPECT_EQ(logic.angle[0], "90");
 }
 
 TEST_F(ExportDialogsTest, TheInstalledDialogRunsTheTextExportCommand) {
