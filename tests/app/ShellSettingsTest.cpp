@@ -1,0 +1,68 @@
+// The smaller pieces of the application shell: the Technique menu's title and probe names,
+// "Open Observations With ..." and the message that hands a document to a running program.
+
+#include <gtest/gtest.h>
+
+#include "app/HandOver.h"
+#include "app/OpenWith.h"
+#include "app/Station.h"
+#include "app/TechniqueMenu.h"
+#include "support/TestEnv.h"
+
+namespace {
+class ShellSettingsTest : public CVelmTest {};
+}  // namespace
+
+TEST_F(ShellSettingsTest, TechniqueMenuIsTitledAfterTheTechniqueAndProbe) {
+    EXPECT_EQ(TechniqueMenuTitle(kTechniqueCdp, "pH"), "&Technique (CDP)");
+    EXPECT_EQ(TechniqueMenuTitle(kTechniqueGradient, ""), "&Technique (ISP/PVP)");
+    EXPECT_EQ(TechniqueMenuTitle(kTechniqueGradient, "pH"), "&Technique (pH)");
+    EXPECT_EQ(TechniqueMenuTitle(kTechniqueRawAD, ""), "&Technique (RawA/D)");
+    EXPECT_EQ(TechniqueMenuTitle(kTechniqueInterestPoint, ""), "&Technique (Interest Point)");
+    EXPECT_EQ(TechniqueMenuTitle(0, ""), "&Technique");
+}
+
+TEST_F(ShellSettingsTest, ProbeNamesComeFromTheNameList) {
+    EXPECT_TRUE(ReadIspPvpNames().names.empty());
+    profile.WriteProfileInt(kIspPvpNameSection, "Ion Types", 3);
+    profile.WriteProfileString(kIspPvpNameSection, "Name 1", "pH");
+    profile.WriteProfileString(kIspPvpNameSection, "Name 3", "Ca++");
+    profile.WriteProfileString(kIspPvpNameSection, "Selected", "Ca++");
+    SIspPvpNames list = ReadIspPvpNames();
+    EXPECT_EQ(list.names, (std::vector<std::string>{"pH", "Ca++"}));  // the empty one skipped
+    EXPECT_EQ(list.selected, "Ca++");
+    // A count no station ever had is not taken at its word.
+    profile.WriteProfileString(kIspPvpNameSection, "Ion Types", "2000000000");
+    EXPECT_EQ(ReadIspPvpNames().names.size(), 2u);
+    profile.WriteProfileString(kIspPvpNameSection, "Ion Types", "-4");
+    EXPECT_TRUE(ReadIspPvpNames().names.empty());
+}
+
+TEST_F(ShellSettingsTest, OpenWithKeepsAUsableCommandLine) {
+    COpenWithLogic logic;
+    EXPECT_EQ(logic.command, "Write");
+    logic.command = "libreoffice --calc \"unclosed";
+    EXPECT_FALSE(logic.Ok());
+    EXPECT_EQ(prompt.shown.back().caption, "Open Observations With ...");
+    logic.command = "   ";
+    EXPECT_FALSE(logic.Ok());
+    EXPECT_EQ(profile.GetProfileString("Open Observations With ...", "Exports", "?"), "?");
+    logic.command = "libreoffice --calc";
+    EXPECT_TRUE(logic.Ok());
+    EXPECT_EQ(COpenWithLogic().command, "libreoffice --calc");
+}
+
+TEST(HandOver, OnlyAPlainAbsolutePathIsTaken) {
+    std::string path;
+    ASSERT_TRUE(ParseHandOverMessage(HandOverMessage("/home/u/day 1.vpo"), path));
+    EXPECT_EQ(path, "/home/u/day 1.vpo");
+    ASSERT_TRUE(ParseHandOverMessage("/data/caf\xC3\xA9.scn\n", path));
+    for (std::string bad :
+         {std::string(""), std::string("\n"), std::string("/a.vpo"), std::string("rel/a.vpo\n"),
+          std::string("/a.vpo\n/b.vpo\n"), std::string("/a\x1b[2J.vpo\n"),
+          std::string("/a\0b.vpo\n", 9), "/" + std::string(kMaxHandOverPath, 'x') + "\n"}) {
+        path = "unchanged";
+        EXPECT_FALSE(ParseHandOverMessage(bad, path)) << bad;
+        EXPECT_EQ(path, "unchanged");
+    }
+}
