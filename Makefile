@@ -14,7 +14,7 @@ PACKAGES := build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev 
             libgtest-dev libgmock-dev libbenchmark-dev libcomedi-dev libv4l-dev \
             xvfb xauth
 
-.PHONY: all deps build test test-sanitize demo bench fuzz format clean
+.PHONY: all deps build test test-sanitize demo screenshot bench fuzz format clean
 
 all: build
 
@@ -55,6 +55,18 @@ demo: build
 	@[ -f $(DEMO_DIR)/config/velm/velm.ini ] || sed "s|@DATA@|$(DEMO_DIR)/data|" \
 	    packaging/demo-velm.ini > $(DEMO_DIR)/config/velm/velm.ini
 	cd $(DEMO_DIR)/data && XDG_CONFIG_HOME=$(DEMO_DIR)/config $(CURDIR)/$(BUILD)/velm
+
+# A picture of the program without a display: velm's own start-up under Xvfb on a scratch
+# settings file and data folder (.demo/shot/), one new observation document, the whole window
+# written to $(SCREENSHOT).
+SCREENSHOT ?= $(CURDIR)/$(BUILD)/velm-screenshot.png
+SHOT_DIR   := $(DEMO_DIR)/shot
+screenshot: build
+	@rm -rf $(SHOT_DIR) && mkdir -p $(SHOT_DIR)/config/velm $(SHOT_DIR)/data
+	@sed "s|@DATA@|$(SHOT_DIR)/data|" packaging/demo-velm.ini > $(SHOT_DIR)/config/velm/velm.ini
+	cd $(SHOT_DIR)/data && XDG_CONFIG_HOME=$(SHOT_DIR)/config \
+	    xvfb-run -a -s "-screen 0 1280x800x24" \
+	    $(CURDIR)/$(BUILD)/src/velm-screenshot $(SHOT_DIR)/config/velm/velm.ini $(SCREENSHOT)
 
 bench: build
 	$(BUILD)/bench/velm_bench

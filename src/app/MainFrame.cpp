@@ -7,8 +7,10 @@
 
 #include "app/FileNumbering.h"
 #include "app/Profile.h"
+#include "app/RootDirectory.h"
 #include "app/Station.h"
 #include "hw/AdBoard.h"
+#include "hw/Bmp.h"
 #include "hw/FgBoard.h"
 #include "hw/MsWcmc.h"
 #include "obs/VelmObs.h"
@@ -86,10 +88,7 @@ CMainFrame::CMainFrame() {
     });
     theMainFrame = this;
     LoadParameters();
-    for (int s = 0; s < 2; ++s) {
-        const CMsWcmc& stage = Stage(static_cast<EStage>(s));
-        zMinimumEntry[s] = StrPrintf("%.2lf", stage.zMinimum);
-    }
+    SyncZMinimumEntries();
 }
 
 CMainFrame::~CMainFrame() {
@@ -492,6 +491,32 @@ CDVector4 CMainFrame::EndJog(EStage stage) {
         view->ShowMotionControl();
     }
     return Stage(stage).Position();
+}
+
+void CMainFrame::SyncZMinimumEntries() {
+    for (EStage stage : {EStage::Probe, EStage::Sample}) {
+        zMinimumEntry[static_cast<int>(stage)] = StrPrintf("%.2lf", Stage(stage).zMinimum);
+        view->ShowZMinimum(stage);
+    }
+}
+
+// ---- System menu tests ----------------------------------------------------------------------
+
+void CMainFrame::TestFrameGrabber() {
+    Prompt().Message("Test of Live Video coming up ...", EPromptIcon::Information);
+    view->ShowLiveVideo(true);
+    fgBoard->PickOnImage("Check cursor response ...");
+    CBitmapImage image;
+    bool ok = fgBoard->GrabBitmap(image) &&
+              WriteBmpFile(JoinPath(GetRootDirectory(), "fgtest.bmp"), image);
+    view->ShowLiveVideo(false);
+    Prompt().Message(ok ? "Frame capture successful!" : "Frame capture failed!",
+                     ok ? EPromptIcon::Information : EPromptIcon::Exclamation);
+}
+
+void CMainFrame::TestMotionSystem() {
+    Prompt().Message("Click on 'Enable Kbd/Mouse ...' button at top of control bar on left.",
+                     EPromptIcon::Information);
 }
 
 // ---- D/A tracker ------------------------------------------------------------------------------

@@ -95,6 +95,8 @@ class CMainFrameView {
     virtual void ShowMoveToButton(EStage) {}
     // Starts or stops the tracker's one-second timer; false when it cannot be started.
     virtual bool RunTracker(bool) { return true; }
+    // Opens the live video window and starts it (`on`), or freezes it.
+    virtual void ShowLiveVideo(bool) {}
     // "Go To A Position" (modal). Returns how it was closed and, unless cancelled, the target.
     virtual CGoToPositionLogic::EResult GoToPosition(CGoToPositionLogic&, CDVector4&) {
         return CGoToPositionLogic::EResult::Cancel;
@@ -190,6 +192,16 @@ class CMainFrame {
     bool ReturnArmed(EStage stage) const { return Return(stage).moved; }
     // Jogging a stage from "Go To A Position": keyboard (and mouse) to that stage alone.
     bool Jogging() const { return jog.has_value(); }
+
+    // The boxes show the stages' minimums again (after a motion setup changed them).
+    void SyncZMinimumEntries();
+
+    // ---- System menu tests -----------------------------------------------------------------
+    // Frame Grabber > Test: live video, a pick on the image, and a capture saved as
+    // "fgtest.bmp" in the root directory.
+    void TestFrameGrabber();
+    // Motion System > Test: says how the stages are tried out.
+    void TestMotionSystem();
 
     // ---- D/A tracker -----------------------------------------------------------------------
     // "Set D/A Output" confirmed: stops the tracker, stores and saves the settings, writes the

@@ -1,11 +1,16 @@
 // The VELM desktop program.
 
 #include <QApplication>
+#include <QFileInfo>
 #include <clocale>
 
 #include "app/Profile.h"
+#include "app/Startup.h"
+#include "gui/app/Dialogs.h"
 #include "gui/app/MainWindow.h"
 #include "gui/platform/QtPrompt.h"
+#include "gui/platform/QtText.h"
+#include "gui/platform/SingleInstance.h"
 #include "platform/Services.h"
 
 int main(int argc, char** argv) {
@@ -14,16 +19,41 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName("velm");
     QApplication::setApplicationDisplayName(kAppShortTitle);
+    QApplication::setDesktopFileName("velm");
+    QApplication::setWindowIcon(VelmIcon());
 
     CProfile profile(CProfile::DefaultPath());
     SetProfile(&profile);
     CRealClock clock;
+    // Waits keep the windows painted; what the user types waits until the wait is over.
+    clock.SetIdleHook([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
     CQtPrompt prompt;
     SetServices(&clock, &prompt);
 
-    CMainWindow window;
-    window.showMaximized();
-    int code = app.exec();
+    // The command line is one document path (Qt has taken its own options out already).
+    std::vector<std::string> arguments;
+    const QStringList words = QApplication::arguments();
+    for (qsizetype i = 1; i < words.size(); ++i)
+        arguments.push_back(FromQ(words[i]));
+    const std::string path = CVelmApp::CommandLinePath(arguments);
+
+    CSingleInstance instance(ToQ(profile.Path()));
+    if (!path.empty() && instance.HandOver(QFileInfo(ToQ(path)).absoluteFilePath())) {
+        SetProfile(nullptr);
+        return 0;
+    }
+
+    int code = 1;
+    {
+        CMainWindow window;
+        instance.Listen([&window](const QString& received) {
+            window.OpenDocumentFile(received);
+            window.raise();
+            window.activateWindow();
+        });
+        if (window.App().InitInstance(arguments)) code = app.exec();
+    }
+    SetServices(nullptr, nullptr);
     SetProfile(nullptr);
     return code;
 }

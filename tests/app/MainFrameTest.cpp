@@ -7,7 +7,10 @@
 #include "app/MainFrame.h"
 #include "app/Station.h"
 #include "hw/AdBoard.h"
+#include "hw/Bmp.h"
+#include "hw/FgBoard.h"
 #include "hw/MsWcmc.h"
+#include "hw/fg/FgDialogs.h"
 #include "hw/motion/MotionDialogs.h"
 #include "obs/LogEntry.h"
 #include "platform/PortIo.h"
@@ -36,6 +39,7 @@ class CFakePointer : public CPointer {
 class CRecordingView : public CMainFrameView {
   public:
     void ShowSensitivity() override { ++sensitivityShown; }
+    void ShowLiveVideo(bool on) override { live.push_back(on); }
     bool RunTracker(bool run) override {
         if (run && !timerAvailable) return false;
         running = run;
@@ -49,6 +53,7 @@ class CRecordingView : public CMainFrameView {
     }
 
     int sensitivityShown = 0;
+    std::vector<bool> live;
     bool running = false;
     bool timerAvailable = true;
     CDVector4 goToTarget;
@@ -530,4 +535,30 @@ TEST_F(MainFrameTest, MemoryLoadComesFromMeminfo) {
     EXPECT_TRUE(frame.UpdateMemoryLoad("MemTotal: 200 kB\nMemAvailable: 150 kB\n"));
     EXPECT_EQ(frame.MemoryLoadText(), "25%");
     EXPECT_FALSE(frame.UpdateMemoryLoad("MemTotal: 400 kB\nMemAvailable: 300 kB\n"));
+}
+
+TEST_F(MainFrameTest, FrameGrabberTestShowsLiveVideoAndSavesACapture) {
+    CScriptedFgDialogs fgDialogs;
+    CScopedFgDialogs scopedFg(&fgDialogs);
+    profile.WriteProfileString(kMainframeSection, "Line 0", dir.Path());
+    CMainFrame frame;
+    CRecordingView view;
+    frame.SetView(&view);
+    frame.TestFrameGrabber();
+    EXPECT_EQ(view.live, (std::vector<bool>{true, false}));
+    EXPECT_EQ(fgDialogs.picks, 1);
+    EXPECT_EQ(prompt.Texts(), (std::vector<std::string>{"Test of Live Video coming up ...",
+                                                        "Frame capture successful!"}));
+    CBitmapImage saved;
+    EXPECT_TRUE(ReadBmpFile(dir.File("fgtest.bmp"), saved).Ok());
+    EXPECT_EQ(saved.width, frame.FgBoard().ImageWidth());
+
+    profile.WriteProfileString(kMainframeSection, "Line 0", dir.File("missing/folder"));
+    frame.TestFrameGrabber();
+    EXPECT_EQ(prompt.LastText(), "Frame capture failed!");
+
+    frame.TestMotionSystem();
+    EXPECT_EQ(prompt.LastText(),
+              "Click on 'Enable Kbd/Mouse ...' button at top of control bar on left.");
+    frame.SetView(nullptr);
 }

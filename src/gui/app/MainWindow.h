@@ -1,21 +1,170 @@
 #pragma once
-// The multi-document main window.
+// The multi-document main window: document windows in an MDI area, the control bar docked on
+// the left, the status bar, and the menu bar of the active document's type (the main frame's
+// own when no document is open). It owns the main frame core (the station hardware) and
+// carries out the start-up (CVelmApp) through the CStartupUi operations.
+//
+// Commands are actions named in MenuTable.cpp. An entry does something once a command is
+// attached to its name (AttachCommand); entries without one stay disabled. Later parts of the
+// program attach theirs the same way, e.g. the observation document's Mode commands:
+//
+//     window.AttachCommand("modePoint", {[&window](QAction&) {
+//         if (CObsDocWindow* w = window.ActiveObsWindow()) TakePoint(w->Document());
+//     }, [&window] { return window.ActiveObsWindow() != nullptr; }});
 
 #include <QMainWindow>
+#include <QTimer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "app/MainFrame.h"
+#include "app/Startup.h"
+#include "gui/app/DocumentWindow.h"
 
 class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+class QDockWidget;
+class QPrinter;
+class CControlBar;
+class CMotionInputFilter;
+class CQtPointer;
+class CLiveVideoWindow;
+struct SMenuItem;
 
-class CMainWindow : public QMainWindow {
+class CMainWindow : public QMainWindow, public CMainFrameView, public CStartupUi {
     Q_OBJECT
   public:
-    explicit CMainWindow(QWidget* parent = nullptr);
-
-    QMdiArea* MdiArea() const { return mdiArea; }
-
     static constexpr const char* kTitle = "VELM for Windows95/98 and NT/XP v2.00";
 
-  private:
-    void CreateMenus();
+    // A command behind a menu entry. `enabled` and `checked` are asked whenever the menus are
+    // about to show or the active document changes (empty `enabled`: always enabled).
+    struct SCommand {
+        std::function<void(QAction&)> run;
+        std::function<bool()> enabled;
+        std::function<bool()> checked;
+    };
 
+    // Builds the main frame core (hardware from velm.ini), the control bar, the menus and the
+    // timers. The window is shown by the start-up (CVelmApp::InitInstance via App()).
+    explicit CMainWindow(QWidget* parent = nullptr);
+    ~CMainWindow() override;
+
+    QMdiArea* MdiArea() const { return mdiArea; }
+    CMainFrame& Frame() { return *frame; }
+    CVelmApp& App() { return app; }
+    CControlBar* ControlBar() const { return controlBar; }
+    CMotionInputFilter* InputFilter() const { return inputFilter.get(); }
+
+    // ---- Documents --------------------------------------------------------------------------
+    // A new document of `type` in a new window ("newdata1", "newdata2", ...).
+    CDocumentWindow* CreateNewDocument(EDocType type);
+    // Opens `path` as a document of `type`; an open window of that file is activated instead.
+    // Null when the file could not be read (the user has been told).
+    CDocumentWindow* OpenDocumentWindow(const std::string& path, EDocType type);
+    // As the command line, the recent files and dropped files do: by extension, looking for a
+    // missing file with the user. True when a document was opened.
+    bool OpenDocumentFile(const QString& path);
+    CDocumentWindow* ActiveDocumentWindow() const;
+    CObsDocWindow* ActiveObsWindow() const;
+    QList<CDocumentWindow*> DocumentWindows() const;
+
+    // ---- Commands ---------------------------------------------------------------------------
+    // The action of a menu entry by object name (null when there is none).
+    QAction* Action(const QString& name) const;
+    void AttachCommand(const QString& name, SCommand command);
+    // Re-asks every command whether it is enabled or checked.
+    void UpdateActions();
+    // Titles the observation documents' Technique menu after the station's technique and
+    // lists the ISP/PVP probe names; call it whenever either changes.
+    void UpdateTechniqueMenu();
+    QMenu* TechniqueMenu() const;
+    // The menu set in the menu bar now (0: the main frame's own).
+    int CurrentMenuSet() const { return currentMenuSet; }
+    // The etch/rinse control bar, once it exists: View > "&Etch/Rinse Control" toggles it.
+    void SetEtchRinseBar(QDockWidget* bar);
+
+    // "VELM File Locations", replaceable (the screenshot tool answers it itself).
+    std::function<std::optional<EStartChoice>(std::string& root)> fileLocationsDialog;
+
+    // ---- CStartupUi -------------------------------------------------------------------------
+    bool CreateMainFrame() override { return true; }
+    std::optional<EStartChoice> FileLocations(std::string& root) override;
+    std::optional<std::string> AskOpenPath(const std::string& startName,
+                                           const SDocTemplate* only) override;
+    bool OpenDocument(const std::string& path, const SDocTemplate& type) override;
+    void NewDocument(const SDocTemplate& type) override;
+    void ShowMainWindow() override;
+    // The document windows side by side, filling the area.
+    void TileSideBySide();
+
+    // ---- CMainFrameView ---------------------------------------------------------------------
+    void ShowSensitivity() override;
+    void ShowPosition(EStage stage) override;
+    void ShowMotionControl() override;
+    void ShowZMinimum(EStage stage) override;
+    void ShowMoveToButton(EStage stage) override;
+    bool RunTracker(bool run) override;
+    void ShowLiveVideo(bool on) override;
+    CGoToPositionLogic::EResult GoToPosition(CGoToPositionLogic& logic, CDVector4& target) override;
+
+    bool TrackerTimerActive() const { return trackerTimer.isActive(); }
+    CLiveVideoWindow* LiveVideo() const { return liveVideo; }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void BuildMenus();
+    QMenu* BuildMenu(const SMenuItem& item, QWidget* parent);
+    QAction* ActionFor(const SMenuItem& item);
+    void Dispatch(QAction* action);
+    void AttachBuiltInCommands();
+    void ActiveWindowChanged();
+    void ShowMenuSet(int menuSet);
+    void FillRecentFiles(QMenu* menu);
+    void FillWindowList(QMenu* menu);
+    void UpdateTitle();
+    void UpdateMemoryLoad();
+    QPoint ViewCentre() const;
+    CDocumentWindow* AddDocumentWindow(std::unique_ptr<CDocumentWindow> window);
+    CImageDocWindow* ActiveImageWindow() const;
+
+    // Commands.
+    void FileNew();
+    void FileOpen();
+    void FileSave(bool as);
+    void RootDirectory();
+    void SetDaOutput();
+    void Paste();
+
+    std::unique_ptr<CMainFrame> frame;
+    CVelmApp app{*this};
     QMdiArea* mdiArea = nullptr;
+    CControlBar* controlBar = nullptr;
+    QDockWidget* controlDock = nullptr;
+    QDockWidget* etchRinseBar = nullptr;
+    QToolBar* toolBar = nullptr;
+    std::unique_ptr<CMotionInputFilter> inputFilter;
+    std::unique_ptr<CQtPointer> pointer;
+    CLiveVideoWindow* liveVideo = nullptr;
+    QTimer memoryTimer;
+    QTimer trackerTimer;
+    std::unique_ptr<QPrinter> printer;  // made when first needed: it asks the print system
+
+    std::map<QString, QAction*> actions;
+    std::map<QString, SCommand> commands;
+    std::map<int, std::vector<QMenu*>> menuBars;
+    int currentMenuSet = -1;
+    bool tilePending = false;
+    std::map<EDocType, int> newDocumentCounts;
 };
+
+// The running program's main window (null when none exists).
+CMainWindow* TheMainWindow();

@@ -1,0 +1,63 @@
+// velm-screenshot SETTINGS PNG: starts the program's own main window on a settings file, as
+// a user who chooses "New File" in "VELM File Locations" would, and writes a picture of the
+// whole window. `make screenshot` runs it under Xvfb, so the program can be seen without a
+// display. Messages that would need an answer take their default button.
+
+#include <QApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+#include <clocale>
+#include <cstdio>
+
+#include "app/Profile.h"
+#include "gui/app/Dialogs.h"
+#include "gui/app/MainWindow.h"
+#include "platform/Services.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: velm-screenshot SETTINGS-FILE OUTPUT.png\n");
+        return 2;
+    }
+    QApplication::setApplicationName("velm");
+    QApplication::setApplicationDisplayName(kAppShortTitle);
+    QApplication::setWindowIcon(VelmIcon());
+
+    CProfile profile(argv[1]);
+    SetProfile(&profile);
+    CRealClock clock;
+    CScriptedPrompt prompt;
+    SetServices(&clock, &prompt);
+
+    int code = 1;
+    {
+        CMainWindow window;
+        window.fileLocationsDialog = [](std::string&) { return EStartChoice::NewFile; };
+        if (window.App().InitInstance({})) {
+            // Without a window manager nothing maximises: take the screen's size ourselves.
+            if (QScreen* screen = QGuiApplication::primaryScreen())
+                window.setGeometry(screen->availableGeometry());
+            QTimer::singleShot(200, &window, [&window] { window.TileSideBySide(); });
+            QTimer::singleShot(1500, &app, [&] {
+                QImage picture = window.grab().toImage();
+                if (picture.save(QString::fromLocal8Bit(argv[2]), "PNG")) {
+                    std::printf("%s\n", argv[2]);
+                    code = 0;
+                } else {
+                    std::fprintf(stderr, "velm-screenshot: cannot write %s\n", argv[2]);
+                }
+                app.quit();
+            });
+            app.exec();
+        }
+        for (const SPromptRecord& shown : prompt.shown)
+            std::fprintf(stderr, "velm-screenshot: message: %s\n", shown.text.c_str());
+    }
+    SetServices(nullptr, nullptr);
+    SetProfile(nullptr);
+    return code;
+}

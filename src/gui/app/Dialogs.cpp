@@ -1,0 +1,202 @@
+#include "gui/app/Dialogs.h"
+
+#include <QButtonGroup>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "gui/platform/QtText.h"
+
+// ---- Set D/A Output --------------------------------------------------------------------------
+
+CSetDaOutputDialog::CSetDaOutputDialog(CSetDaOutputLogic& logic, QWidget* parent)
+    : QDialog(parent), logic(logic) {
+    setWindowTitle(CSetDaOutputLogic::kTitle);
+    auto* layout = new QVBoxLayout(this);
+    for (int c = 0; c < 2; ++c) {
+        auto* box = new QGroupBox(ToQ(logic.ChannelCaption(c)), this);
+        auto* grid = new QGridLayout(box);
+        choice[c] = new QButtonGroup(box);
+        const char* texts[3] = {"No Change", "Constant", "Track A/D Channel"};
+        for (int i = 0; i < 3; ++i) {
+            auto* radio = new QRadioButton(QString::fromLatin1(texts[i]), box);
+            radio->setObjectName(QStringLiteral("choice%1_%2").arg(c).arg(i));
+            choice[c]->addButton(radio, i);
+            grid->addWidget(radio, i, 0);
+        }
+        if (QAbstractButton* on = choice[c]->button(logic.choice[c])) on->setChecked(true);
+        volts[c] = new QLineEdit(ToQ(logic.volts[c]), box);
+        volts[c]->setObjectName(QStringLiteral("volts%1").arg(c));
+        channel[c] = new QLineEdit(ToQ(logic.channel[c]), box);
+        channel[c]->setObjectName(QStringLiteral("channel%1").arg(c));
+        grid->addWidget(volts[c], 1, 1);
+        grid->addWidget(new QLabel(tr("volts"), box), 1, 2);
+        grid->addWidget(channel[c], 2, 1);
+        grid->addWidget(new QLabel(tr("(0-7)"), box), 2, 2);
+        grid->setColumnStretch(3, 1);
+        layout->addWidget(box);
+    }
+
+    auto* timing = new QHBoxLayout;
+    window = new QLineEdit(ToQ(logic.window), this);
+    window->setObjectName("window");
+    period = new QLineEdit(ToQ(logic.period), this);
+    period->setObjectName("period");
+    window->setMaximumWidth(60);
+    period->setMaximumWidth(60);
+    timing->addWidget(new QLabel(tr("Update with"), this));
+    timing->addWidget(window);
+    timing->addWidget(new QLabel(tr("sec. average of tracking values every"), this));
+    timing->addWidget(period);
+    timing->addWidget(new QLabel(tr("sec. (1-3600, no fractions)"), this));
+    layout->addLayout(timing);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    QPushButton* test = buttons->addButton(tr(">> Test <<"), QDialogButtonBox::ActionRole);
+    test->setObjectName("test");
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CSetDaOutputDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(test, &QPushButton::clicked, this, [this] {
+        ToLogic();
+        this->logic.Test();
+    });
+}
+
+void CSetDaOutputDialog::ToLogic() {
+    for (int c = 0; c < 2; ++c) {
+        logic.choice[c] = static_cast<CSetDaOutputLogic::EChoice>(
+            choice[c]->checkedId() < 0 ? 0 : choice[c]->checkedId());
+        logic.volts[c] = FromQ(volts[c]->text());
+        logic.channel[c] = FromQ(channel[c]->text());
+    }
+    logic.window = FromQ(window->text());
+    logic.period = FromQ(period->text());
+}
+
+void CSetDaOutputDialog::accept() {
+    ToLogic();
+    if (!logic.Read(values)) {
+        if (auto* bad = findChild<QLineEdit*>(ToQ(logic.badEntry))) {
+            bad->setFocus();
+            bad->selectAll();
+        }
+        return;
+    }
+    QDialog::accept();
+}
+
+// ---- Open Observations With ... --------------------------------------------------------------
+
+COpenWithDialog::COpenWithDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(COpenWithLogic::kTitle);
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(new QLabel(tr("Exports"), this), 0, 0);
+    command = new QLineEdit(ToQ(logic.command), this);
+    command->setObjectName("command");
+    command->setMinimumWidth(320);
+    layout->addWidget(command, 0, 1);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    layout->addWidget(buttons, 1, 0, 1, 2);
+    connect(buttons, &QDialogButtonBox::accepted, this, &COpenWithDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+void COpenWithDialog::accept() {
+    logic.command = FromQ(command->text());
+    if (!logic.Ok()) return;
+    QDialog::accept();
+}
+
+// ---- File > New ----------------------------------------------------------------------------
+
+CNewDocumentDialog::CNewDocumentDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(tr("New"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(tr("New"), this));
+    list = new QListWidget(this);
+    list->setObjectName("types");
+    for (const SDocTemplate& t : DocTemplates())
+        list->addItem(QString::fromLatin1(t.newListName));
+    list->setCurrentRow(0);
+    layout->addWidget(list);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(list, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
+}
+
+std::optional<EDocType> CNewDocumentDialog::Choice() const {
+    int row = list->currentRow();
+    if (row < 0 || row >= static_cast<int>(DocTemplates().size())) return std::nullopt;
+    return DocTemplates()[static_cast<size_t>(row)].type;
+}
+
+// ---- About -----------------------------------------------------------------------------------
+
+CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(tr("About VELM for Windows"));
+    auto* layout = new QGridLayout(this);
+    auto* icon = new QLabel(this);
+    icon->setPixmap(VelmIcon().pixmap(48, 48));
+    layout->addWidget(icon, 0, 0, 2, 1, Qt::AlignTop);
+    auto* line = new QLabel(tr("VELM for Windows Version 2.00"), this);
+    line->setObjectName("version");
+    layout->addWidget(line, 0, 1);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    layout->addWidget(buttons, 2, 0, 1, 2);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+// ---- Icon ------------------------------------------------------------------------------------
+
+namespace {
+// A probe tip over a sample dish with the current-density field lines rising from it: the
+// same picture as packaging/velm.svg.
+QPixmap DrawIcon(int size) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 64.0, size / 64.0);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x1f, 0x4e, 0x79));
+    p.drawRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
+    p.setBrush(QColor(0x8f, 0xd3, 0xe8));
+    p.drawEllipse(QRectF(10, 42, 44, 12));
+    QPen field(QColor(0xff, 0xd1, 0x66), 2.5);
+    field.setCapStyle(Qt::RoundCap);
+    p.setPen(field);
+    p.setBrush(Qt::NoBrush);
+    for (double dx : {-10.0, 0.0, 10.0}) {
+        QPainterPath path(QPointF(32 + dx, 46));
+        path.cubicTo(QPointF(32 + dx * 1.6, 34), QPointF(32 + dx * 0.6, 26),
+                     QPointF(32 + dx * 1.4, 16));
+        p.drawPath(path);
+    }
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    QPolygonF tip;
+    tip << QPointF(44, 6) << QPointF(50, 6) << QPointF(38, 38) << QPointF(36, 37);
+    p.drawPolygon(tip);
+    return pixmap;
+}
+}  // namespace
+
+QIcon VelmIcon() {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128})
+        icon.addPixmap(DrawIcon(size));
+    return icon;
+}

@@ -1,0 +1,68 @@
+#pragma once
+// The main frame's smaller dialogs: "Set D/A Output", "Open Observations With ...", File >
+// New's choice of document type, and the About box. Also the program's icon.
+
+#include <QDialog>
+#include <QIcon>
+#include <array>
+#include <optional>
+
+#include "app/DaOutputLogic.h"
+#include "app/DocTemplates.h"
+#include "app/OpenWith.h"
+
+class QButtonGroup;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+
+class CSetDaOutputDialog : public QDialog {
+    Q_OBJECT
+  public:
+    CSetDaOutputDialog(CSetDaOutputLogic& logic, QWidget* parent = nullptr);
+    // The values confirmed with OK.
+    const SDaOutput& Values() const { return values; }
+    void accept() override;
+
+  private:
+    void ToLogic();
+
+    CSetDaOutputLogic& logic;
+    std::array<QButtonGroup*, 2> choice{};
+    std::array<QLineEdit*, 2> volts{};
+    std::array<QLineEdit*, 2> channel{};
+    QLineEdit* window = nullptr;
+    QLineEdit* period = nullptr;
+    SDaOutput values;
+};
+
+class COpenWithDialog : public QDialog {
+    Q_OBJECT
+  public:
+    explicit COpenWithDialog(QWidget* parent = nullptr);
+    void accept() override;
+
+  private:
+    COpenWithLogic logic;
+    QLineEdit* command = nullptr;
+};
+
+// File > New: the five document types by their New-list names.
+class CNewDocumentDialog : public QDialog {
+    Q_OBJECT
+  public:
+    explicit CNewDocumentDialog(QWidget* parent = nullptr);
+    std::optional<EDocType> Choice() const;
+
+  private:
+    QListWidget* list = nullptr;
+};
+
+class CAboutDialog : public QDialog {
+    Q_OBJECT
+  public:
+    explicit CAboutDialog(QWidget* parent = nullptr);
+};
+
+// The program's icon, drawn here so that it needs no image plugin.
+QIcon VelmIcon();

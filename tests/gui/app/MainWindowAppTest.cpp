@@ -1,0 +1,325 @@
+// The main window on the offscreen platform: start-up paths, menu bars per document type,
+// keyboard stage control through the application event filter, the tracker timer, documents.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+
+#include "app/FileNumbering.h"
+#include "app/MainFrame.h"
+#include "app/Startup.h"
+#include "app/Station.h"
+#include "app/TechniqueMenu.h"
+#include "gui/app/ControlBar.h"
+#include "gui/app/DocumentWindow.h"
+#include "gui/app/FileDialogs.h"
+#include "gui/app/MainWindow.h"
+#include "gui/app/MenuTable.h"
+#include "gui/app/MotionInput.h"
+#include "hw/AdBoard.h"
+#include "hw/Bmp.h"
+#include "hw/MsWcmc.h"
+#include "hw/fg/FgDialogs.h"
+#include "hw/motion/MotionDialogs.h"
+#include "obs/ObsDoc.h"
+#include "support/TestEnv.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+class MainWindowAppTest : public CVelmTest {
+  protected:
+    MainWindowAppTest() : cwd(fs::current_path()), savedDialogs(FileDialogs()) {
+        profile.WriteProfileInt(kMainframeSection, kNumberOfRunsKey, 3);
+        profile.WriteProfileString(kMainframeSection, "Line 0", dir.Path());
+        // Ten steps per micron: every step used here is a whole number of steps.
+        for (const char* section : {kProbeMotionSection, kSampleMotionSection})
+            profile.WriteProfileString(section, "Line 1", "Steps/micron: 10 10 10 10");
+        FileDialogs().open = [this](QWidget*, const QString&, const QString& start,
+                                    const QString&) {
+            openStarts << start;
+            return openAnswer;
+        };
+        FileDialogs().save = [this](QWidget*, const QString&, const QString&, const QString&) {
+            return saveAnswer;
+        };
+    }
+    ~MainWindowAppTest() override {
+        FileDialogs() = savedDialogs;
+        fs::current_path(cwd);
+    }
+
+    std::string SavedDocument(const std::string& name, int entries) {
+        CObsDoc doc;
+        for (int i = 0; i < entries; ++i)
+            doc.AddLogEntry("entry " + std::to_string(i));
+        std::string path = dir.File(name), message;
+        EXPECT_TRUE(doc.SaveFile(path, message)) << message;
+        return path;
+    }
+
+    static QStringList MenuTitles(CMainWindow& window) {
+        QStringList titles;
+        for (QAction* a : window.menuBar()->actions())
+            titles << a->text();
+        return titles;
+    }
+
+    static void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QWidget* target =
+            QApplication::focusWidget() ? QApplication::focusWidget() : TheMainWindow()->MdiArea();
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(target, &press);
+    }
+
+    static QString Box(CMainWindow& window, const char* name) {
+        return window.ControlBar()->findChild<QLineEdit*>(name)->text();
+    }
+
+    fs::path cwd;
+    SFileDialogs savedDialogs;
+    QStringList openStarts;
+    QString openAnswer;
+    QString saveAnswer;
+};
+}  // namespace
+
+TEST_F(MainWindowAppTest, CommandLineDocumentOpensInItsOwnMenuBar) {
+    std::string path = SavedDocument("day one.vpo", 3);
+    CMainWindow window;
+    EXPECT_EQ(MenuTitles(window), (QStringList{"&File", "&System", "&View", "&Help"}));
+    ASSERT_TRUE(window.App().InitInstance({path}));
+    ASSERT_EQ(window.DocumentWindows().size(), 1);
+    auto* obs = qobject_cast<CObsDocWindow*>(window.DocumentWindows().front());
+    ASSERT_NE(obs, nullptr);
+    EXPECT_EQ(obs->Document().GetObsCount(), 3u);
+    auto* list = qobject_cast<QListWidget*>(obs->View());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->count(), 3);
+    EXPECT_TRUE(list->item(0)->text().contains("entry 0"));
+    EXPECT_EQ(window.windowTitle(), "VELM for Windows95/98 and NT/XP v2.00 - day one.vpo");
+    QStringList titles = MenuTitles(window);
+    ASSERT_GE(titles.size(), 4);
+    EXPECT_EQ(titles[3], "&Technique (RawA/D)");
+    EXPECT_TRUE(openStarts.isEmpty());  // no File Locations, no Open dialog
+
+    // Opening the same file again only brings its window forward.
+    EXPECT_TRUE(window.OpenDocumentFile(QString::fromStdString(path)));
+    EXPECT_EQ(window.DocumentWindows().size(), 1);
+    EXPECT_EQ(window.App().recentFiles.Paths().front(), path);
+}
+
+TEST_F(MainWindowAppTest, MissingCommandLineFileIsLookedForAndCancelLeavesNoDocument) {
+    CMainWindow window;
+    ASSERT_TRUE(window.App().InitInstance({"/no/such/dir/gone.vpo"}));
+    ASSERT_FALSE(prompt.shown.empty());
+    EXPECT_EQ(prompt.shown.front().text,
+              "File /no/such/dir/gone.vpo not found\nPlease locate current copy.");
+    EXPECT_EQ(openStarts, QStringList{"/no/such/dir/gone.vpo"});
+    EXPECT_TRUE(window.DocumentWindows().isEmpty());
+    EXPECT_EQ(window.CurrentMenuSet(), 0);
+}
+
+TEST_F(MainWindowAppTest, NoCommandLineRunsFileLocationsAndFirstRunSetups) {
+    profile.WriteProfileInt(kMainframeSection, kNumberOfRunsKey, 0);
+    profile.WriteProfileString(kMainframeSection, "Diagnostics", "ON");
+    prompt.answers = {EPromptAnswer::No};  // diagnostics off
+    CMainWindow window;
+    EXPECT_EQ(prompt.shown.front().text.rfind("Diagnostics are ON.", 0), 0u);
+    EXPECT_EQ(profile.GetProfileString(kMainframeSection, "Diagnostics"), "OFF");
+
+    // The window installs the real set-up dialogs; the test answers them itself.
+    int setups = 0;
+    auto adDialog = CAdBoard::setupDialog;
+    CAdBoard::setupDialog = [&](CAdBoardSetupLogic&) { return ++setups, false; };
+    CScriptedFgDialogs fg;
+    fg.editSetup = [&](CFgSetupLogic&) { return ++setups, false; };
+    CScopedFgDialogs scopedFg(&fg);
+    CScriptedMotionDialogs motion;
+    motion.editSetup = [&](CMotionSetupLogic&) { return ++setups, false; };
+    CScopedMotionDialogs scopedMotion(&motion);
+
+    std::string shownRoot;
+    window.fileLocationsDialog = [&](std::string& root) {
+        shownRoot = root;
+        return std::optional(EStartChoice::NewFile);
+    };
+    ASSERT_TRUE(window.App().InitInstance({}));
+    EXPECT_EQ(shownRoot, dir.Path());
+    EXPECT_EQ(setups, 5);
+    EXPECT_EQ(profile.GetProfileInt(kMainframeSection, kNumberOfRunsKey, 0), 1);
+    ASSERT_EQ(window.DocumentWindows().size(), 1);
+    EXPECT_EQ(window.DocumentWindows().front()->Title(), "newdata1");
+    EXPECT_EQ(window.CurrentMenuSet(), 4);
+    CAdBoard::setupDialog = adDialog;
+}
+
+TEST_F(MainWindowAppTest, MenuEntriesOfLaterPartsAreDisabledUntilACommandIsAttached) {
+    profile.WriteProfileInt(kIspPvpNameSection, "Ion Types", 2);
+    profile.WriteProfileString(kIspPvpNameSection, "Name 1", "pH");
+    profile.WriteProfileString(kIspPvpNameSection, "Name 2", "K&Na");
+    profile.WriteProfileString(kIspPvpNameSection, "Selected", "pH");
+    CMainWindow window;
+    window.CreateNewDocument(EDocType::Observation);
+    QAction* point = window.Action("modePoint");
+    ASSERT_NE(point, nullptr);
+    EXPECT_FALSE(point->isEnabled());
+    EXPECT_EQ(point->shortcut(), QKeySequence(Qt::Key_F5));
+    EXPECT_TRUE(window.Action("techniqueSetDaOutput")->isEnabled());
+    EXPECT_FALSE(window.Action("viewEtchRinse")->isEnabled());
+
+    int taken = 0;
+    window.AttachCommand(
+        "modePoint",
+        {[&](QAction&) { ++taken; }, [&] { return window.ActiveObsWindow() != nullptr; }, {}});
+    EXPECT_TRUE(point->isEnabled());
+    point->trigger();
+    EXPECT_EQ(taken, 1);
+
+    // The Technique menu follows the station's technique and lists the probe names.
+    window.Frame().Station().measurementType = kTechniqueGradient;
+    window.UpdateTechniqueMenu();
+    QMenu* technique = window.TechniqueMenu();
+    EXPECT_EQ(technique->title(), "&Technique (pH)");
+    QList<QAction*> probes = technique->findChildren<QAction*>(kIspPvpProbeItem);
+    ASSERT_EQ(probes.size(), 2);
+    EXPECT_EQ(probes[1]->text(), "K&&Na");
+    EXPECT_EQ(probes[1]->data().toString(), "K&Na");
+    EXPECT_TRUE(probes[0]->isChecked());
+    EXPECT_FALSE(probes[0]->isEnabled());
+
+    // Closing the last document brings the main frame's own menus back.
+    window.MdiArea()->closeAllSubWindows();
+    QTRY_COMPARE(window.CurrentMenuSet(), 0);
+}
+
+TEST_F(MainWindowAppTest, KeysDriveTheStagesOnlyWhileMotionControlIsOn) {
+    CMainWindow window;
+    window.show();
+    CMainFrame& frame = window.Frame();
+    Press(Qt::Key_Right);
+    EXPECT_EQ(frame.ProbeSystem().Position(), CDVector4());
+
+    window.ControlBar()->findChild<QPushButton*>("enableKbdMouse")->click();
+    ASSERT_TRUE(window.InputFilter()->Active());
+    Press(Qt::Key_Right);
+    Press(Qt::Key_Up);
+    EXPECT_EQ(Box(window, "probeX"), "10.0");
+    EXPECT_EQ(Box(window, "probeY"), "10.0");
+
+    // Keypad plus doubles the step; the main keyboard's plus is left for typing.
+    Press(Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_EQ(Box(window, "micronsPerKey"), "20");
+    Press(Qt::Key_Plus);
+    EXPECT_EQ(Box(window, "micronsPerKey"), "20");
+    Press(Qt::Key_Plus, Qt::KeypadModifier | Qt::ControlModifier);
+    EXPECT_EQ(Box(window, "micronsPer50Pix"), "10");
+
+    // A step typed into the box counts at the next key, clamped.
+    auto* step = window.ControlBar()->findChild<QLineEdit*>("micronsPerKey");
+    step->setFocus();
+    step->selectAll();
+    QTest::keyClicks(step, "0");
+    Press(Qt::Key_Left);
+    EXPECT_EQ(Box(window, "micronsPerKey"), "0.1");
+    EXPECT_NEAR(frame.ProbeSystem().Position().x, 9.9, 1e-9);
+
+    // Both stages at once.
+    window.ControlBar()->findChild<QCheckBox*>("sampleKbd")->click();
+    Press(Qt::Key_PageUp);
+    EXPECT_NEAR(frame.ProbeSystem().Position().w, 0.1, 1e-9);
+    EXPECT_EQ(Box(window, "sampleW"), "0.1");
+    EXPECT_EQ(profile.GetProfileString(kMainframeSection, "Line 3"), "sm=0  sk=1  st=1048");
+
+    window.ControlBar()->findChild<QPushButton*>("enableKbdMouse")->click();
+    EXPECT_FALSE(window.InputFilter()->Active());
+    Press(Qt::Key_PageUp);
+    EXPECT_NEAR(frame.ProbeSystem().Position().w, 0.1, 1e-9);
+}
+
+TEST_F(MainWindowAppTest, EscapeLetsGoOfTheMouse) {
+    CMainWindow window;
+    window.show();
+    CMainFrame& frame = window.Frame();
+    window.ControlBar()->findChild<QCheckBox*>("probeMouse")->click();
+    window.ControlBar()->findChild<QPushButton*>("enableKbdMouse")->click();
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(40, 40), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(window.MdiArea(), &move);
+    EXPECT_TRUE(frame.MouseControlActive());
+    Press(Qt::Key_Escape);
+    EXPECT_FALSE(frame.MouseControlActive());
+    EXPECT_FALSE(window.ControlBar()->findChild<QCheckBox*>("probeMouse")->isChecked());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainWindowAppTest, TrackerTimerRunsOnlyWhileAChannelTracks) {
+    profile.WriteProfileString(kMainframeSection, "Line 4", "DACh1: Op=1582  CV=0  TC=4");
+    CMainWindow window;
+    EXPECT_TRUE(window.TrackerTimerActive());
+    SDaOutput output = window.Frame().da;
+    output.op[0] = kDaNoChange[0];
+    window.Frame().SetDaOutput(output);
+    EXPECT_FALSE(window.TrackerTimerActive());
+    output.op[1] = kDaTrack[1];
+    window.Frame().SetDaOutput(output);
+    EXPECT_TRUE(window.TrackerTimerActive());
+}
+
+TEST_F(MainWindowAppTest, ModifiedDocumentsAskBeforeClosingAndSaveAsWritesTheFile) {
+    CMainWindow window;
+    auto* obs = qobject_cast<CObsDocWindow*>(window.CreateNewDocument(EDocType::Observation));
+    ASSERT_NE(obs, nullptr);
+    obs->Document().AddLogEntry("note");
+    EXPECT_EQ(qobject_cast<QListWidget*>(obs->View())->count(), 1);
+    EXPECT_TRUE(obs->isWindowModified());
+
+    prompt.answers = {EPromptAnswer::Cancel};
+    window.MdiArea()->closeAllSubWindows();
+    EXPECT_EQ(prompt.LastText(), "Save changes to newdata1?");
+    EXPECT_EQ(window.DocumentWindows().size(), 1);
+
+    saveAnswer = QString::fromStdString(dir.File("kept"));
+    prompt.answers = {EPromptAnswer::Yes};
+    window.MdiArea()->closeAllSubWindows();
+    QTRY_VERIFY(window.DocumentWindows().isEmpty());
+    CObsDoc reread;
+    std::string message;
+    ASSERT_TRUE(reread.LoadFile(dir.File("kept.vpo"), message)) << message;
+    EXPECT_EQ(reread.GetObsCount(), 1u);
+}
+
+TEST_F(MainWindowAppTest, ImageDocumentsShowTheirBitmap) {
+    CBitmapImage image = CBitmapImage::Blank(40, 30, 8);
+    ASSERT_TRUE(WriteBmpFile(dir.File("grab.BMP"), image));
+    WriteFileText(dir.File("broken.bmp"), "BM nonsense");
+    CMainWindow window;
+    ASSERT_TRUE(window.OpenDocumentFile(QString::fromStdString(dir.File("grab.BMP"))));
+    auto* view = qobject_cast<CImageDocWindow*>(window.ActiveDocumentWindow());
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->Image().width, 40);
+    EXPECT_EQ(window.CurrentMenuSet(), 5);
+    EXPECT_TRUE(window.Action("imageCopy")->isEnabled());
+
+    EXPECT_FALSE(window.OpenDocumentFile(QString::fromStdString(dir.File("broken.bmp"))));
+    EXPECT_EQ(prompt.LastText().rfind("Cannot open " + dir.File("broken.bmp"), 0), 0u);
+    EXPECT_EQ(window.DocumentWindows().size(), 1);
+
+    // Scan, display and image-sequence documents open as windows of their type.
+    WriteFileText(dir.File("s.scn"), "x");
+    ASSERT_TRUE(window.OpenDocumentFile(QString::fromStdString(dir.File("s.scn"))));
+    EXPECT_EQ(window.ActiveDocumentWindow()->Type(), EDocType::Scan);
+    EXPECT_EQ(window.CurrentMenuSet(), 6);
+}

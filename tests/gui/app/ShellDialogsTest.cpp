@@ -1,0 +1,163 @@
+// The shell's Qt dialogs bound to their logic, and the hand-over of documents between two
+// starts of the program.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocalSocket>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <thread>
+
+#include "app/FileNumbering.h"
+#include "app/MainFrame.h"
+#include "gui/app/Dialogs.h"
+#include "gui/app/RootDirectoryDialogs.h"
+#include "gui/platform/SingleInstance.h"
+#include "hw/AdBoard.h"
+#include "support/TestEnv.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+class ShellDialogsTest : public CVelmTest {};
+
+template <typename T = QWidget>
+T* Child(QWidget& parent, const char* name) {
+    T* child = parent.findChild<T*>(name);
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+}
+
+void ClickOk(QDialog& dialog) {
+    dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+}
+}  // namespace
+
+TEST_F(ShellDialogsTest, FileLocationsShowsTheLayoutAndReturnsTheButtonPressed) {
+    CFileLocationsDialog dialog(dir.Path());
+    QStringList texts;
+    for (QLabel* label : Child(dialog, "fileLocations")->findChildren<QLabel*>())
+        texts << label->text();
+    EXPECT_TRUE(texts.contains("Scans:"));
+    EXPECT_TRUE(texts.contains(QString::fromStdString(dir.File("IMAGES/IMAGE###.DIB"))));
+    EXPECT_TRUE(Child<QPushButton>(dialog, "newFile")->isDefault());
+    EXPECT_FALSE(dialog.Choice());
+    Child<QPushButton>(dialog, "systemSetup")->click();
+    EXPECT_EQ(dialog.Choice(), EStartChoice::SystemSetup);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST_F(ShellDialogsTest, RootDirectoryDialogListsFoldersAndCreatesAMissingRoot) {
+    fs::create_directories(dir.File("data/alpha"));
+    WriteFileText(dir.File("data/notes.txt"), "n");
+    profile.WriteProfileInt(kMainframeSection, "Next Image", 7);
+    CRootDirectoryDialog dialog(dir.File("data"));
+    auto* paths = Child<QListWidget>(dialog, "paths");
+    ASSERT_EQ(paths->count(), 2);
+    EXPECT_EQ(paths->item(1)->text(), "alpha");
+    EXPECT_EQ(Child<QListWidget>(dialog, "files")->item(0)->text(), "notes.txt");
+    emit paths->itemDoubleClicked(paths->item(1));
+    EXPECT_EQ(Child<QLabel>(dialog, "currentPath")->text().toStdString(), dir.File("data/alpha"));
+
+    Child<QLineEdit>(dialog, "rootDirectory")->setText("beta");
+    prompt.answers = {EPromptAnswer::Ok};
+    dialog.accept();
+    EXPECT_EQ(dialog.Result(), dir.File("data/alpha/beta"));
+    EXPECT_TRUE(fs::is_directory(dialog.Result()));
+
+    // Cancelling keeps the counters of the root in use.
+    CRootDirectoryDialog other(dir.Path());
+    other.reject();
+    EXPECT_EQ(GetNextImageNumber(), 7);
+}
+
+TEST_F(ShellDialogsTest, DefaultFilenamesTakeFiveCharactersAndResetAsked) {
+    profile.WriteProfileInt(kMainframeSection, "Next Export File", 12);
+    CDefaultFilenamesDialog dialog;
+    auto* images = Child<QLineEdit>(dialog, "images");
+    EXPECT_EQ(images->maxLength(), 5);
+    EXPECT_EQ(Child<QLabel>(dialog, "exportNumber")->text(), "current number: 12");
+    prompt.answers = {EPromptAnswer::Yes};
+    Child<QPushButton>(dialog, "resetExports")->click();
+    EXPECT_EQ(prompt.LastText(),
+              "Are you sure you want to reset the next export file number to 0?");
+    EXPECT_EQ(Child<QLabel>(dialog, "exportNumber")->text(), "current number: 0");
+    QTest::keyClicks(images, "frames");
+    EXPECT_EQ(images->text(), "frame");
+    ClickOk(dialog);
+    EXPECT_EQ(GetImagePrefix(), "frame");
+}
+
+TEST_F(ShellDialogsTest, SetDaOutputRefusesABadPeriodAndReturnsTheValues) {
+    CMainFrame frame;
+    CSetDaOutputLogic logic(frame.da, frame.AdBoard());
+    CSetDaOutputDialog dialog(logic);
+    auto* period = Child<QLineEdit>(dialog, "period");
+    period->setText("2.5");
+    ClickOk(dialog);
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(prompt.LastText(), "The tracking period is whole seconds from 1 to 3600.");
+    period->setText("3");
+    Child<QRadioButton>(dialog, "choice1_2")->setChecked(true);
+    ClickOk(dialog);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Values().op[1], kDaTrack[1]);
+    EXPECT_DOUBLE_EQ(dialog.Values().trackSec, 3.0);
+}
+
+TEST_F(ShellDialogsTest, AboutBoxAndNewDocumentChoice) {
+    CAboutDialog about;
+    EXPECT_EQ(about.windowTitle(), "About VELM for Windows");
+    EXPECT_EQ(Child<QLabel>(about, "version")->text(), "VELM for Windows Version 2.00");
+    CNewDocumentDialog chooser;
+    auto* types = Child<QListWidget>(chooser, "types");
+    ASSERT_EQ(types->count(), 5);
+    EXPECT_EQ(types->item(0)->text(), "VELM Data Document");
+    EXPECT_EQ(types->item(4)->text(), "VELM Image Sequence");
+    types->setCurrentRow(1);
+    EXPECT_EQ(chooser.Choice(), EDocType::Scan);
+}
+
+TEST_F(ShellDialogsTest, ASecondStartHandsItsDocumentToTheFirst) {
+    const QString settings = QString::fromStdString(profile.Path());
+    CSingleInstance first(settings);
+    QStringList received;
+    ASSERT_TRUE(first.Listen([&](const QString& path) { received << path; }));
+
+    // The second start blocks on its socket, as a separate program would; the first keeps
+    // its event loop turning meanwhile.
+    bool taken = false;
+    std::thread second([&] {
+        CSingleInstance other(settings);
+        taken = other.HandOver("/data/day 1.vpo");
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(received.size() == 1, 5000);
+    second.join();
+    EXPECT_TRUE(taken);
+    EXPECT_EQ(received.front(), "/data/day 1.vpo");
+
+    // Whatever else arrives on the socket is dropped.
+    for (QByteArray junk :
+         {QByteArray("relative/path.vpo\n"), QByteArray("/a\x07.vpo\n"), QByteArray(9000, 'x')}) {
+        QLocalSocket socket;
+        socket.connectToServer(CSingleInstance::ServerName(settings));
+        ASSERT_TRUE(socket.waitForConnected(1000));
+        socket.write(junk);
+        socket.flush();
+        QTest::qWait(50);
+    }
+    QTest::qWait(100);
+    EXPECT_EQ(received.size(), 1);
+
+    // Another settings file is another program.
+    EXPECT_NE(CSingleInstance::ServerName(settings), CSingleInstance::ServerName("/x/velm.ini"));
+    EXPECT_FALSE(CSingleInstance("/x/velm.ini").HandOver("/data/a.vpo", 200));
+}
