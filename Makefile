@@ -62,9 +62,10 @@ demo: build
 SCREENSHOT ?= $(CURDIR)/$(BUILD)/velm-screenshot.png
 SHOT_DIR   := $(DEMO_DIR)/shot
 screenshot: build
-	@rm -rf $(SHOT_DIR) && mkdir -p $(SHOT_DIR)/config/velm $(SHOT_DIR)/data
+	@rm -rf $(SHOT_DIR) && mkdir -p $(SHOT_DIR)/config/velm $(SHOT_DIR)/data $(SHOT_DIR)/run
+	@chmod 700 $(SHOT_DIR)/run
 	@sed "s|@DATA@|$(SHOT_DIR)/data|" packaging/demo-velm.ini > $(SHOT_DIR)/config/velm/velm.ini
-	cd $(SHOT_DIR)/data && XDG_CONFIG_HOME=$(SHOT_DIR)/config \
+	cd $(SHOT_DIR)/data && XDG_CONFIG_HOME=$(SHOT_DIR)/config XDG_RUNTIME_DIR=$(SHOT_DIR)/run \
 	    xvfb-run -a -s "-screen 0 1280x800x24" \
 	    $(CURDIR)/$(BUILD)/src/velm-screenshot $(SHOT_DIR)/config/velm/velm.ini $(SCREENSHOT)
 
