@@ -25,8 +25,7 @@ int main(int argc, char** argv) {
     CProfile profile(CProfile::DefaultPath());
     SetProfile(&profile);
     CRealClock clock;
-    // Waits keep the windows painted; what the user types waits until the wait is over.
-    clock.SetIdleHook([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    clock.SetIdleHook(RunClockIdle);
     CQtPrompt prompt;
     SetServices(&clock, &prompt);
 

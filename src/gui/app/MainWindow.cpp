@@ -21,6 +21,7 @@
 #include "app/Profile.h"
 #include "app/Station.h"
 #include "app/TechniqueMenu.h"
+#include "gui/app/AdBoardTestDialog.h"
 #include "gui/app/ControlBar.h"
 #include "gui/app/Dialogs.h"
 #include "gui/app/FileDialogs.h"
@@ -74,6 +75,21 @@ CBitmapImage BitmapFromQImage(const QImage& source) {
 
 CMainWindow* TheMainWindow() {
     return theMainWindow;
+}
+
+namespace {
+bool insideClockWait = false;
+}
+
+void RunClockIdle() {
+    const bool outer = !insideClockWait;
+    insideClockWait = true;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (outer) insideClockWait = false;
+}
+
+bool InsideClockWait() {
+    return insideClockWait;
 }
 
 CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent) {
@@ -139,7 +155,9 @@ CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent) {
     connect(&memoryTimer, &QTimer::timeout, this, &CMainWindow::UpdateMemoryLoad);
     memoryTimer.start(CMainFrame::kMemoryTimerMs);
     UpdateMemoryLoad();
-    connect(&trackerTimer, &QTimer::timeout, this, [this] { frame->OnTrackerTick(); });
+    connect(&trackerTimer, &QTimer::timeout, this, [this] {
+        if (!InsideClockWait()) frame->OnTrackerTick();
+    });
     trackerTimer.setInterval(CMainFrame::kTrackerTimerMs);
     frame->StartTracker();
     controlBar->ShowAll();
@@ -361,6 +379,10 @@ void CMainWindow::AttachBuiltInCommands() {
 
     // System.
     commands["systemAdSetup"] = always([this] { frame->AdBoard().Setup(); });
+    commands["systemAdTest"] = always([this] {
+        CAdBoardTestDialog dialog(frame->AdBoard(), this);
+        dialog.exec();
+    });
     commands["systemFgSetup"] = always([this] { frame->FgBoard().Setup(); });
     commands["systemFgTest"] = always([this] { frame->TestFrameGrabber(); });
     const std::pair<const char*, EStage> setups[] = {{"systemMotionProbe", EStage::Probe},
@@ -709,6 +731,7 @@ QPoint CMainWindow::ViewCentre() const {
 }
 
 void CMainWindow::UpdateMemoryLoad() {
+    if (InsideClockWait()) return;
     std::string meminfo;
     if (!ReadWholeFile("/proc/meminfo", meminfo)) return;
     if (frame->UpdateMemoryLoad(meminfo)) controlBar->ShowMemoryLoad(ToQ(frame->MemoryLoadText()));

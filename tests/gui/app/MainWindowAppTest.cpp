@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 
 #include "app/FileNumbering.h"
@@ -322,4 +323,14 @@ TEST_F(MainWindowAppTest, ImageDocumentsShowTheirBitmap) {
     ASSERT_TRUE(window.OpenDocumentFile(QString::fromStdString(dir.File("s.scn"))));
     EXPECT_EQ(window.ActiveDocumentWindow()->Type(), EDocType::Scan);
     EXPECT_EQ(window.CurrentMenuSet(), 6);
+}
+
+TEST_F(MainWindowAppTest, TimersWaitWhileTheClockWaits) {
+    // What runs while a reading or a move waits sees that it is inside the wait, so the D/A
+    // tracker never reads the board in the middle of another reading.
+    bool inside = false;
+    QTimer::singleShot(0, [&] { inside = InsideClockWait(); });
+    RunClockIdle();
+    EXPECT_TRUE(inside);
+    EXPECT_FALSE(InsideClockWait());
 }

@@ -18,6 +18,7 @@
 
 #include "app/FileNumbering.h"
 #include "app/MainFrame.h"
+#include "gui/app/AdBoardTestDialog.h"
 #include "gui/app/Dialogs.h"
 #include "gui/app/RootDirectoryDialogs.h"
 #include "gui/platform/SingleInstance.h"
@@ -160,4 +161,32 @@ TEST_F(ShellDialogsTest, ASecondStartHandsItsDocumentToTheFirst) {
     // Another settings file is another program.
     EXPECT_NE(CSingleInstance::ServerName(settings), CSingleInstance::ServerName("/x/velm.ini"));
     EXPECT_FALSE(CSingleInstance("/x/velm.ini").HandOver("/data/a.vpo", 200));
+}
+
+TEST_F(ShellDialogsTest, AdBoardTestShowsReadingsAndKeepsItsLine) {
+    CAdBoard board;
+    board.type = kAdSine;
+    board.Init();
+    CAdBoardTestDialog dialog(board);
+    Child<QLineEdit>(dialog, "last")->setText("2");
+    auto* start = Child<QPushButton>(dialog, "start");
+    start->click();
+    EXPECT_TRUE(dialog.TimerRunning());
+    EXPECT_EQ(start->text(), "Stop");
+    dialog.Tick();
+    dialog.Tick();
+    EXPECT_TRUE(Child<QLabel>(dialog, "values")->text().startsWith("A/D Values: 0: "));
+    EXPECT_TRUE(Child<QLabel>(dialog, "values")->text().contains("  2: "));
+    EXPECT_EQ(Child<CStripChart>(dialog, "chart")->SampleCount(), 2u);
+    dialog.reject();
+    EXPECT_FALSE(dialog.TimerRunning());
+    EXPECT_EQ(profile.GetProfileString(kMainframeSection, "ADTest").rfind("first=0  last=2  ", 0),
+              0u);
+
+    // A range the board does not have starts nothing.
+    CAdBoardTestDialog again(board);
+    Child<QLineEdit>(again, "first")->setText("3");
+    Child<QPushButton>(again, "start")->click();
+    EXPECT_FALSE(again.TimerRunning());
+    EXPECT_EQ(prompt.LastText(), "Illegal A/D channel range (3-2), must be inside 0-7.");
 }
