@@ -17,7 +17,7 @@ SMenuItem Menu(const char* text, const char* name, std::vector<SMenuItem> items)
 
 // File menu of a document type: `extra` goes between Save As and printing.
 SMenuItem FileMenu(bool canSave, std::vector<SMenuItem> extra) {
-    std::vector<SMenuItem> items = {Item("&New...", "fileNew", "Ctrl+N"),
+    std::vector<SMenuItem> items = {Item("&New", "fileNew", "Ctrl+N"),
                                     Item("&Open...", "fileOpen", "Ctrl+O"),
                                     Item("&Close", "fileClose")};
     if (canSave) {
@@ -113,8 +113,8 @@ std::map<int, std::vector<SMenuItem>> BuildMenuBars() {
     std::map<int, std::vector<SMenuItem>> bars;
     bars[kMainFrameMenuSet] = {
         Menu("&File", "fileMenu",
-             {Item("&New...", "fileNew", "Ctrl+N"), Item("&Open...", "fileOpen", "Ctrl+O"),
-              kSeparator, Item("Roo&t Directory", "fileRootDirectory"),
+             {Item("&New", "fileNew", "Ctrl+N"), Item("&Open...", "fileOpen", "Ctrl+O"), kSeparator,
+              Item("Roo&t Directory", "fileRootDirectory"),
               Item("Default Fil&enames", "fileDefaultFilenames"), kSeparator,
               Item("P&rint Setup...", "filePrintSetup"), kSeparator,
               Item("Recent File", kRecentFilesAnchor), kSeparator, Item("E&xit", "fileExit")}),

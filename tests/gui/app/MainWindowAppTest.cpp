@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -333,4 +334,37 @@ TEST_F(MainWindowAppTest, TimersWaitWhileTheClockWaits) {
     RunClockIdle();
     EXPECT_TRUE(inside);
     EXPECT_FALSE(InsideClockWait());
+}
+
+TEST_F(MainWindowAppTest, GoToPositionJogsTheStageFromTheKeyboardInsideTheDialog) {
+    CMainWindow window;
+    window.show();
+    CMainFrame& frame = window.Frame();
+    auto* moveTo = window.ControlBar()->findChild<QPushButton*>("sampleMoveTo");
+    ASSERT_NE(moveTo, nullptr);
+    bool sawDialog = false;
+    prompt.answers = {EPromptAnswer::No};  // "Enable Mouse?"
+    QTimer::singleShot(20, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        sawDialog = true;
+        auto* jog = dialog->findChild<QPushButton*>("jog");
+        jog->click();
+        EXPECT_EQ(jog->text(), "<Esc>");
+        EXPECT_TRUE(window.InputFilter()->Active());
+        QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+        QApplication::sendEvent(dialog, &right);
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(dialog, &escape);  // ends the jog, not the dialog
+        EXPECT_EQ(jog->text(), "Move to");
+        EXPECT_EQ(dialog->findChild<QLineEdit*>("X")->text(), "10.0");
+        dialog->findChild<QPushButton*>("moveTo")->click();
+    });
+    moveTo->click();
+    EXPECT_TRUE(sawDialog);
+    EXPECT_EQ(frame.SampleSystem().Position(), CDVector4(10, 0, 0, 0));
+    EXPECT_EQ(frame.ProbeSystem().Position(), CDVector4());
+    EXPECT_EQ(moveTo->text(), "Return");
+    EXPECT_FALSE(window.InputFilter()->Active());  // as it was before the jog
+    EXPECT_EQ(frame.sampleKbd, 0);
 }
