@@ -213,6 +213,9 @@ void CMainFrame::SaveParameters() const {
 void CMainFrame::ReadMicronsPerKey() {
     if (std::optional<double> typed = ParseNumber(micronsPerKeyEntry))
         micronsPerKey = Clamp(*typed, kMinMicronsPerKey, kMaxMicronsPerKey);
+    else
+        view->ShowHint(StrPrintf("um/keyhit: \"%s\" is not a number; %g is kept.",
+                                 micronsPerKeyEntry.c_str(), micronsPerKey));
     std::string shown = SensitivityText(micronsPerKey);
     if (shown != micronsPerKeyEntry) {
         micronsPerKeyEntry = shown;
@@ -223,6 +226,9 @@ void CMainFrame::ReadMicronsPerKey() {
 void CMainFrame::ReadMicronsPer50Pix() {
     if (std::optional<double> typed = ParseNumber(micronsPer50PixEntry))
         micronsPer50Pix = Clamp(*typed, kMinMicronsPer50Pix, kMaxMicronsPer50Pix);
+    else
+        view->ShowHint(StrPrintf("um/50pix: \"%s\" is not a number; %g is kept.",
+                                 micronsPer50PixEntry.c_str(), micronsPer50Pix));
     std::string shown = SensitivityText(micronsPer50Pix);
     if (shown != micronsPer50PixEntry) {
         micronsPer50PixEntry = shown;

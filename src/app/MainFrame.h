@@ -88,6 +88,8 @@ class CMainFrameView {
     virtual ~CMainFrameView() = default;
     // The "um/keyhit" and "um/50pix" boxes.
     virtual void ShowSensitivity() {}
+    // A short note for the status line (an entry that could not be taken, say).
+    virtual void ShowHint(const std::string&) {}
     virtual void ShowPosition(EStage) {}
     // The Kbd and Mouse boxes and "Enable Kbd/Mouse ...", and whether input is routed here.
     virtual void ShowMotionControl() {}

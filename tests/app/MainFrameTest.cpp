@@ -39,6 +39,7 @@ class CFakePointer : public CPointer {
 class CRecordingView : public CMainFrameView {
   public:
     void ShowSensitivity() override { ++sensitivityShown; }
+    void ShowHint(const std::string& text) override { hint = text; }
     void ShowLiveVideo(bool on) override { live.push_back(on); }
     bool RunTracker(bool run) override {
         if (run && !timerAvailable) return false;
@@ -53,6 +54,7 @@ class CRecordingView : public CMainFrameView {
     }
 
     int sensitivityShown = 0;
+    std::string hint;
     std::vector<bool> live;
     bool running = false;
     bool timerAvailable = true;
@@ -235,6 +237,7 @@ TEST_F(MainFrameTest, TypedStepIsClampedAtTheNextKeyAndTheBoxRefreshed) {
     frame.OnKey(EMotionKey::Right, 1, false);
     ExpectNear(frame.ProbeSystem().Position(), CDVector4(0.1, 0, 0, 0));
     EXPECT_EQ(frame.micronsPerKeyEntry, "10000");
+    EXPECT_EQ(view.hint, "um/keyhit: \"ten\" is not a number; 10000 is kept.");
     frame.SetView(nullptr);
 }
 

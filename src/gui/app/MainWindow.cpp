@@ -669,6 +669,10 @@ void CMainWindow::ShowSensitivity() {
     controlBar->ShowSensitivity();
 }
 
+void CMainWindow::ShowHint(const std::string& text) {
+    statusBar()->showMessage(ToQ(text), 8000);
+}
+
 void CMainWindow::ShowPosition(EStage stage) {
     controlBar->ShowPosition(stage);
 }

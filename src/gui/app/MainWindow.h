@@ -103,6 +103,7 @@ class CMainWindow : public QMainWindow, public CMainFrameView, public CStartupUi
 
     // ---- CMainFrameView ---------------------------------------------------------------------
     void ShowSensitivity() override;
+    void ShowHint(const std::string& text) override;
     void ShowPosition(EStage stage) override;
     void ShowMotionControl() override;
     void ShowZMinimum(EStage stage) override;
