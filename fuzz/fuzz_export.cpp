@@ -17,7 +17,7 @@
 namespace {
 // Counts the bytes instead of keeping them; a runaway export shows as a huge count.
 class CCountingSink : public IExportSink {
-public:
+  public:
     bool Write(std::string_view bytes) override {
         size += bytes.size();
         return true;

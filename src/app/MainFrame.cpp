@@ -55,10 +55,6 @@ class CParameterProblems {
         if (line.empty()) return;  // a missing line simply keeps the defaults
         StrAppendf(problems, "\n  %s=%s", key, line.c_str());
     }
-    void Bad(const char* key) {
-        StrAppendf(problems, "\n  %s=%s", key,
-                   Profile().GetProfileString(kMainframeSection, key).c_str());
-    }
     void Report() const {
         if (problems.empty()) return;
         Prompt().Message(StrPrintf("These lines of [%s] in velm.ini could not be read in full:%s"
@@ -169,13 +165,7 @@ void CMainFrame::LoadParameters() {
         da.trackSec = std::floor(trackSec);
     if (std::isfinite(avgSec) && avgSec >= 0.0 && avgSec <= da.trackSec) da.avgSec = avgSec;
 
-    int type = station->measurementType;
-    problems.Check("Line 7", profile.ReadLine(section, "Line 7", "", "MeasurementType=%d", &type),
-                   1);
-    if (type >= kTechniqueCdp && type <= kTechniqueInterestPoint)
-        station->measurementType = type;
-    else
-        problems.Bad("Line 7");
+    // "Line 7" (the technique) belongs to the station, which reads and reports it itself.
 
     micronsPerKeyEntry = SensitivityText(micronsPerKey);
     micronsPer50PixEntry = SensitivityText(micronsPer50Pix);
@@ -205,7 +195,7 @@ void CMainFrame::SaveParameters() const {
     profile.WriteLine(section, "Line 5", "DACh2: Op=%u  CV=%lf  TC=%d", da.op[1], da.constVolts[1],
                       da.trackCh[1]);
     profile.WriteLine(section, "Line 6", "DA: TrkSec=%lf  AvgSec=%lf", da.trackSec, da.avgSec);
-    profile.WriteLine(section, "Line 7", "MeasurementType=%d", station->measurementType);
+    station->SaveMeasurementType();
 }
 
 // ---- Keyboard and mouse ----------------------------------------------------------------------

@@ -4,14 +4,14 @@
 #include "obs/InterestPointObs.h"
 
 namespace {
-std::function<bool(const std::string&)>& RunCommand() {
+std::function<bool(const std::string&)>& OpenExportedFile() {
     static std::function<bool(const std::string&)> hook;
     return hook;
 }
 }  // namespace
 
-void SetRunCommandHook(std::function<bool(const std::string& commandLine)> hook) {
-    RunCommand() = std::move(hook);
+void SetOpenExportedFileHook(std::function<bool(const std::string& between)> hook) {
+    OpenExportedFile() = std::move(hook);
 }
 
 void CInterestPointObs::Describe(std::string& text, const CDataDocument* document,
@@ -44,10 +44,6 @@ bool CLogEntry::ExportedFileText(const std::string& text, std::string& between) 
 
 bool CLogEntry::Open(CDataDocument* document, unsigned options) {
     std::string file;
-    if (RunCommand() && ExportedFileText(text, file)) {
-        const std::string command =
-            Profile().GetProfileString("Open Observations With ...", "Exports", "Write");
-        return RunCommand()(command + " " + file);
-    }
+    if (OpenExportedFile() && ExportedFileText(text, file)) return OpenExportedFile()(file);
     return CVelmObs::Open(document, options);
 }

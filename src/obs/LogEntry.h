@@ -26,5 +26,6 @@ class CLogEntry : public CVelmObs {
     std::string text;
 };
 
-// How a command line is started (the GUI installs it; it reports failures itself).
-void SetRunCommandHook(std::function<bool(const std::string& commandLine)> hook);
+// How the file named by an export entry is opened: it gets the text between the markers, blanks
+// included, and reports failures itself (the program installs the "Open With" runner).
+void SetOpenExportedFileHook(std::function<bool(const std::string& between)> hook);

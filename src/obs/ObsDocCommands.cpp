@@ -488,10 +488,7 @@ bool CObsDocCommands::IsDetailChecked(unsigned bit) const {
 }
 
 bool CObsDocCommands::OpenWith() {
-    COpenWithLogic logic;
-    if (!ObsDocDialogs().EditOpenWith(logic)) return false;
-    logic.Save();
-    return true;
+    return EditOpenWith();
 }
 
 bool CObsDocCommands::CanClose() const {
@@ -529,30 +526,29 @@ bool EditIonReference(CIonReading& reference, CDataDocument* document) {
 
 // ---- Open With ---------------------------------------------------------------------------------
 
-bool RunOpenWithCommand(const std::string& commandLine) {
+bool OpenWithStoredCommand(const std::string& between) {
+    // The export wrote one blank on each side of the file name; the name itself is handed
+    // over whole, as one argument, whatever it holds.
+    std::string file = between;
+    if (!file.empty() && file.front() == ' ') file.erase(0, 1);
+    if (!file.empty() && file.back() == ' ') file.pop_back();
     const std::string command = COpenWithLogic::StoredCommand();
-    std::string program = commandLine;
-    std::vector<std::string> arguments;
-    if (commandLine.size() > command.size() &&
-        commandLine.compare(0, command.size(), command) == 0 &&
-        commandLine[command.size()] == ' ') {
-        // What follows the command is the log entry's " <file> ": the file name between the two
-        // blanks the export wrote around it, handed over whole as one argument.
-        std::string file = commandLine.substr(command.size() + 1);
-        if (!file.empty() && file.front() == ' ') file.erase(0, 1);
-        if (!file.empty() && file.back() == ' ') file.pop_back();
-        program = command;
-        arguments.push_back(file);
-    }
-    const SStartResult result = StartProgram(program, arguments);
+    const SStartResult result = StartProgram(command, {file});
     if (result.ok) return true;
-    Prompt().Message("Command '" + commandLine + "' failed.\n" + result.reason,
+    Prompt().Message("Command '" + command + "' failed.\n" + result.reason,
                      EPromptIcon::Exclamation);
     return false;
 }
 
+bool EditOpenWith() {
+    COpenWithLogic logic;
+    if (!ObsDocDialogs().EditOpenWith(logic)) return false;
+    logic.Save();
+    return true;
+}
+
 void InstallOpenWithRunner() {
-    SetRunCommandHook(RunOpenWithCommand);
+    SetOpenExportedFileHook(OpenWithStoredCommand);
 }
 
 // ---- Image points ------------------------------------------------------------------------------

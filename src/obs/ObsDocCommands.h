@@ -133,13 +133,15 @@ class CObsDocCommands {
 bool EditWireReference(CWireReading& obs, CDataDocument* document);
 bool EditIonReference(CIonReading& reference, CDataDocument* document);
 
-// Opens an export recorded by a log entry: `commandLine` is the "Open With" command, a blank
-// and the text between "Export to file" and "complete.". The program is started without a
-// shell with the file name as its one argument, so no file name can run a command. Failure:
-// "Command '...' failed.\n" and the reason.
-bool RunOpenWithCommand(const std::string& commandLine);
-// Makes log entries open their exports with RunOpenWithCommand.
+// Opens an export recorded by a log entry with the "Open With" program: `between` is the text
+// between "Export to file" and "complete.". The program is started without a shell with the
+// file name as its one argument, so no file name can run a command. Failure: "Command '...'
+// failed.\n" and the reason.
+bool OpenWithStoredCommand(const std::string& between);
+// Makes log entries open their exports with OpenWithStoredCommand.
 void InstallOpenWithRunner();
+// "Open Observations With ...": edits and stores the program (from any window).
+bool EditOpenWith();
 
 // Camera pixel to stage position with the active optical system of velm.ini ("Default", one
 // micron per pixel, when there is none) and the frame grabber's origins.

@@ -77,7 +77,8 @@ bool CTimeRangeLogic::Accept(std::string& error) const {
 COpenWithLogic::COpenWithLogic() : command(StoredCommand()) {}
 
 std::string COpenWithLogic::StoredCommand() {
-    return Profile().GetProfileString(kOpenWithSection, kOpenWithExportsKey, "Write");
+    return Profile().GetProfileString(kOpenWithSection, kOpenWithExportsKey,
+                                      kOpenWithDefaultCommand);
 }
 
 bool COpenWithLogic::Accept(std::string& error) const {

@@ -17,6 +17,8 @@ class CIonReading;
 
 inline constexpr const char* kOpenWithSection = "Open Observations With ...";
 inline constexpr const char* kOpenWithExportsKey = "Exports";
+// Without a stored choice, exports open with the desktop's own program for the file's type.
+inline constexpr const char* kOpenWithDefaultCommand = "xdg-open";
 
 // "Log Entry": the log time is taken when the dialog opens.
 class CLogEntryLogic {
@@ -53,7 +55,7 @@ class CTimeRangeLogic {
 // "Open Observations With ...": the command line of the program that opens exports.
 class COpenWithLogic {
   public:
-    // Shows the stored command line ("Write" when none is stored).
+    // Shows the stored command line (kOpenWithDefaultCommand when none is stored).
     COpenWithLogic();
     static std::string StoredCommand();
 

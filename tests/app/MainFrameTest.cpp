@@ -156,9 +156,11 @@ TEST_F(MainFrameTest, DamagedParameterLinesAreReportedAndOutOfRangeValuesBrought
     EXPECT_DOUBLE_EQ(frame.da.trackSec, 10.0);
     EXPECT_DOUBLE_EQ(frame.da.avgSec, 0.5);
     EXPECT_EQ(frame.Station().measurementType, kTechniqueRawAD);
-    ASSERT_EQ(prompt.shown.size(), 1u);
-    EXPECT_NE(prompt.LastText().find("Line 2=pm=1  pk=oops"), std::string::npos);
-    EXPECT_NE(prompt.LastText().find("Line 7=MeasurementType=9"), std::string::npos);
+    // The station reports its technique line, the frame its own lines.
+    ASSERT_EQ(prompt.shown.size(), 2u);
+    EXPECT_NE(prompt.shown[0].text.find("Line 7=MeasurementType=9"), std::string::npos);
+    EXPECT_NE(prompt.shown[1].text.find("Line 2=pm=1  pk=oops"), std::string::npos);
+    EXPECT_EQ(prompt.shown[1].text.find("Line 7"), std::string::npos);
 }
 
 TEST_F(MainFrameTest, DiagnosticsQuestionKeepsOrTurnsThemOff) {

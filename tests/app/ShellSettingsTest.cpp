@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "app/HandOver.h"
-#include "app/OpenWith.h"
 #include "app/Station.h"
 #include "app/TechniqueMenu.h"
 #include "support/TestEnv.h"
@@ -36,20 +35,6 @@ TEST_F(ShellSettingsTest, ProbeNamesComeFromTheNameList) {
     EXPECT_EQ(ReadIspPvpNames().names.size(), 2u);
     profile.WriteProfileString(kIspPvpNameSection, "Ion Types", "-4");
     EXPECT_TRUE(ReadIspPvpNames().names.empty());
-}
-
-TEST_F(ShellSettingsTest, OpenWithKeepsAUsableCommandLine) {
-    COpenWithLogic logic;
-    EXPECT_EQ(logic.command, "Write");
-    logic.command = "libreoffice --calc \"unclosed";
-    EXPECT_FALSE(logic.Ok());
-    EXPECT_EQ(prompt.shown.back().caption, "Open Observations With ...");
-    logic.command = "   ";
-    EXPECT_FALSE(logic.Ok());
-    EXPECT_EQ(profile.GetProfileString("Open Observations With ...", "Exports", "?"), "?");
-    logic.command = "libreoffice --calc";
-    EXPECT_TRUE(logic.Ok());
-    EXPECT_EQ(COpenWithLogic().command, "libreoffice --calc");
 }
 
 TEST(HandOver, OnlyAPlainAbsolutePathIsTaken) {

@@ -384,13 +384,13 @@ TEST_F(DocumentTest, OpeningOtherObservationsShowsTheirDescription) {
     EXPECT_EQ(prompt.LastText(), "Log Entry:  Export to file /d/expor001.txt complete.");
     EXPECT_EQ(prompt.shown.back().icon, EPromptIcon::Information);
     std::string ran;
-    SetRunCommandHook([&](const std::string& c) {
-        ran = c;
+    SetOpenExportedFileHook([&](const std::string& between) {
+        ran = between;
         return true;
     });
     EXPECT_TRUE(log->Open(&doc, 0));
-    SetRunCommandHook(nullptr);
-    EXPECT_EQ(ran, "Write  /d/expor001.txt ");
+    SetOpenExportedFileHook(nullptr);
+    EXPECT_EQ(ran, " /d/expor001.txt ");
 }
 
 }  // namespace

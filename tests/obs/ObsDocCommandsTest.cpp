@@ -312,7 +312,7 @@ TEST_F(ObsDocCommandsTest, ExportEntriesOpenWithTheirFileAsOneArgument) {
                               ".tmp\" \"" + out + "\"\n");
     std::filesystem::permissions(script, std::filesystem::perms::owner_all);
     docDialogs.openWith = [&](COpenWithLogic& l) {
-        EXPECT_EQ(l.command, "Write");
+        EXPECT_EQ(l.command, "xdg-open");
         l.command = "'" + script + "' --view";
         return true;
     };
@@ -328,9 +328,9 @@ TEST_F(ObsDocCommandsTest, ExportEntriesOpenWithTheirFileAsOneArgument) {
     EXPECT_FALSE(std::filesystem::exists("HACKED.txt"));
 
     profile.WriteProfileString(kOpenWithSection, kOpenWithExportsKey, "/no/such/viewer");
-    EXPECT_FALSE(RunOpenWithCommand("/no/such/viewer  x.txt "));
-    EXPECT_EQ(prompt.LastText(), "Command '/no/such/viewer  x.txt ' failed.\nFile was not found.");
-    SetRunCommandHook(nullptr);
+    EXPECT_FALSE(OpenWithStoredCommand(" x.txt "));
+    EXPECT_EQ(prompt.LastText(), "Command '/no/such/viewer' failed.\nFile was not found.");
+    SetOpenExportedFileHook(nullptr);
 
     docDialogs.openWith = [](COpenWithLogic& l) {
         l.command = "viewer 'unclosed";

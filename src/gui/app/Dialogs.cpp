@@ -95,28 +95,6 @@ void CSetDaOutputDialog::accept() {
     QDialog::accept();
 }
 
-// ---- Open Observations With ... --------------------------------------------------------------
-
-COpenWithDialog::COpenWithDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(COpenWithLogic::kTitle);
-    auto* layout = new QGridLayout(this);
-    layout->addWidget(new QLabel(tr("Exports"), this), 0, 0);
-    command = new QLineEdit(ToQ(logic.command), this);
-    command->setObjectName("command");
-    command->setMinimumWidth(320);
-    layout->addWidget(command, 0, 1);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    layout->addWidget(buttons, 1, 0, 1, 2);
-    connect(buttons, &QDialogButtonBox::accepted, this, &COpenWithDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-}
-
-void COpenWithDialog::accept() {
-    logic.command = FromQ(command->text());
-    if (!logic.Ok()) return;
-    QDialog::accept();
-}
-
 // ---- File > New ----------------------------------------------------------------------------
 
 CNewDocumentDialog::CNewDocumentDialog(QWidget* parent) : QDialog(parent) {

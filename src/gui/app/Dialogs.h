@@ -9,7 +9,6 @@
 
 #include "app/DaOutputLogic.h"
 #include "app/DocTemplates.h"
-#include "app/OpenWith.h"
 
 class QButtonGroup;
 class QLabel;
@@ -34,17 +33,6 @@ class CSetDaOutputDialog : public QDialog {
     QLineEdit* window = nullptr;
     QLineEdit* period = nullptr;
     SDaOutput values;
-};
-
-class COpenWithDialog : public QDialog {
-    Q_OBJECT
-  public:
-    explicit COpenWithDialog(QWidget* parent = nullptr);
-    void accept() override;
-
-  private:
-    COpenWithLogic logic;
-    QLineEdit* command = nullptr;
 };
 
 // File > New: the five document types by their New-list names.

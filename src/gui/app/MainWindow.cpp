@@ -37,6 +37,7 @@
 #include "hw/AdBoard.h"
 #include "hw/FgBoard.h"
 #include "hw/MsWcmc.h"
+#include "obs/ObsDocCommands.h"
 #include "obs/VelmObs.h"
 #include "platform/AtomicFile.h"
 #include "platform/Format.h"
@@ -353,10 +354,7 @@ void CMainWindow::AttachBuiltInCommands() {
                   {}};
     commands["fileSave"] = save;
     commands["fileSaveAs"] = {[this](QAction&) { FileSave(true); }, save.enabled, {}};
-    commands["fileOpenWith"] = always([this] {
-        COpenWithDialog dialog(this);
-        dialog.exec();
-    });
+    commands["fileOpenWith"] = always([] { EditOpenWith(); });
     commands["filePrintSetup"] = always([this] {
         if (!printer) printer = std::make_unique<QPrinter>();
         QPageSetupDialog dialog(printer.get(), this);
