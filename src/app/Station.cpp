@@ -12,6 +12,22 @@
 #include "tech/SettingsLines.h"
 #include "tech/WireCalibration.h"
 
+std::string TechniqueMenuTitle(int measurementType, const std::string& selectedProbe) {
+    switch (measurementType) {
+        case kTechniqueCdp:
+            return "&Technique (CDP)";
+        case kTechniqueGradient:
+            return selectedProbe.empty() ? "&Technique (ISP/PVP)"
+                                         : "&Technique (" + selectedProbe + ")";
+        case kTechniqueRawAD:
+            return "&Technique (RawA/D)";
+        case kTechniqueInterestPoint:
+            return "&Technique (Interest Point)";
+        default:
+            return "&Technique";
+    }
+}
+
 CStation::CStation() {
     LoadSettings();
 }

@@ -23,6 +23,11 @@ inline constexpr int kTechniqueInterestPoint = 4;
 
 inline constexpr const char* kProbeNameSection = "ISP/PVP Name List";
 
+// The observation documents' Technique menu title: "&Technique (CDP)", "&Technique (ISP/PVP)"
+// or "&Technique (<probe name>)", "&Technique (RawA/D)", "&Technique (Interest Point)";
+// "&Technique" for anything else. The caller escapes mnemonics in the name where it must.
+std::string TechniqueMenuTitle(int measurementType, const std::string& selectedProbe);
+
 class CStation {
   public:
     // Probe names beyond this many are not read (a count of millions is a damaged file).

@@ -82,20 +82,6 @@ bool IsDirectory(const std::string& path) {
 
 }  // namespace
 
-std::string TechniqueMenuTitle(const CStation& station) {
-    switch (station.measurementType) {
-        case kTechniqueCdp:
-            return "&Technique (CDP)";
-        case kTechniqueGradient:
-            if (station.selectedProbe.empty()) return "&Technique (ISP/PVP)";
-            return "&Technique (" + station.selectedProbe + ")";
-        case kTechniqueInterestPoint:
-            return "&Technique (Interest Point)";
-        default:
-            return "&Technique (RawA/D)";
-    }
-}
-
 CObsDocCommands::CObsDocCommands(CObsDoc& doc, CMainFrame& frame)
     : doc(doc), frame(frame), station(frame.Station()) {}
 
@@ -130,7 +116,7 @@ const std::vector<std::string>& CObsDocCommands::ProbeNames() const {
 }
 
 std::string CObsDocCommands::TechniqueMenuTitle() const {
-    return ::TechniqueMenuTitle(station);
+    return ::TechniqueMenuTitle(station.measurementType, station.selectedProbe);
 }
 
 bool CObsDocCommands::CanEditSampling() const {

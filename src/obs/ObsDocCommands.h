@@ -23,9 +23,6 @@ class CStation;
 class CVelmObs;
 class CWireReading;
 
-// What the Technique menu entries stand for, and the menu's title.
-std::string TechniqueMenuTitle(const CStation& station);
-
 class CObsDocCommands {
   public:
     static constexpr const char* kInterestPointPrompt = "Use cursor to show an interest point ...";

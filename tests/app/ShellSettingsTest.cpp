@@ -5,7 +5,6 @@
 
 #include "app/HandOver.h"
 #include "app/Station.h"
-#include "app/TechniqueMenu.h"
 #include "support/TestEnv.h"
 
 namespace {
@@ -19,22 +18,6 @@ TEST_F(ShellSettingsTest, TechniqueMenuIsTitledAfterTheTechniqueAndProbe) {
     EXPECT_EQ(TechniqueMenuTitle(kTechniqueRawAD, ""), "&Technique (RawA/D)");
     EXPECT_EQ(TechniqueMenuTitle(kTechniqueInterestPoint, ""), "&Technique (Interest Point)");
     EXPECT_EQ(TechniqueMenuTitle(0, ""), "&Technique");
-}
-
-TEST_F(ShellSettingsTest, ProbeNamesComeFromTheNameList) {
-    EXPECT_TRUE(ReadIspPvpNames().names.empty());
-    profile.WriteProfileInt(kIspPvpNameSection, "Ion Types", 3);
-    profile.WriteProfileString(kIspPvpNameSection, "Name 1", "pH");
-    profile.WriteProfileString(kIspPvpNameSection, "Name 3", "Ca++");
-    profile.WriteProfileString(kIspPvpNameSection, "Selected", "Ca++");
-    SIspPvpNames list = ReadIspPvpNames();
-    EXPECT_EQ(list.names, (std::vector<std::string>{"pH", "Ca++"}));  // the empty one skipped
-    EXPECT_EQ(list.selected, "Ca++");
-    // A count no station ever had is not taken at its word.
-    profile.WriteProfileString(kIspPvpNameSection, "Ion Types", "2000000000");
-    EXPECT_EQ(ReadIspPvpNames().names.size(), 2u);
-    profile.WriteProfileString(kIspPvpNameSection, "Ion Types", "-4");
-    EXPECT_TRUE(ReadIspPvpNames().names.empty());
 }
 
 TEST(HandOver, OnlyAPlainAbsolutePathIsTaken) {

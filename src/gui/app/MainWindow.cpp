@@ -20,7 +20,6 @@
 #include "app/FileNumbering.h"
 #include "app/Profile.h"
 #include "app/Station.h"
-#include "app/TechniqueMenu.h"
 #include "gui/app/AdBoardTestDialog.h"
 #include "gui/app/ControlBar.h"
 #include "gui/app/Dialogs.h"
@@ -285,21 +284,21 @@ void CMainWindow::UpdateActions() {
 void CMainWindow::UpdateTechniqueMenu() {
     QMenu* technique = TechniqueMenu();
     if (!technique) return;
-    SIspPvpNames names = ReadIspPvpNames();
-    const int type = frame->Station().measurementType;
-    technique->setTitle(ToQ(TechniqueMenuTitle(type, EscapeMnemonics(names.selected))));
+    const CStation& station = frame->Station();
+    const int type = station.measurementType;
+    technique->setTitle(ToQ(TechniqueMenuTitle(type, EscapeMnemonics(station.selectedProbe))));
     QMenu* probes = technique->findChild<QMenu*>(kIspPvpMenu);
     if (!probes) return;
     probes->clear();
-    for (const std::string& name : names.names) {
+    for (const std::string& name : station.probeNames) {
         QAction* item = probes->addAction(ToQ(EscapeMnemonics(name)));
         item->setObjectName(kIspPvpProbeItem);
         item->setData(ToQ(name));
         item->setCheckable(true);
-        item->setChecked(type == kTechniqueGradient && name == names.selected);
+        item->setChecked(type == kTechniqueGradient && name == station.selectedProbe);
         connect(item, &QAction::triggered, this, [this, item] { Dispatch(item); });
     }
-    if (names.names.empty()) probes->addAction(tr("(no probe names)"))->setEnabled(false);
+    if (station.probeNames.empty()) probes->addAction(tr("(no probe names)"))->setEnabled(false);
     UpdateActions();
 }
 

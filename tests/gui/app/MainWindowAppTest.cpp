@@ -23,7 +23,6 @@
 #include "app/MainFrame.h"
 #include "app/Startup.h"
 #include "app/Station.h"
-#include "app/TechniqueMenu.h"
 #include "gui/app/ControlBar.h"
 #include "gui/app/DocumentWindow.h"
 #include "gui/app/FileDialogs.h"
@@ -169,10 +168,10 @@ TEST_F(MainWindowAppTest, NoCommandLineRunsFileLocationsAndFirstRunSetups) {
 }
 
 TEST_F(MainWindowAppTest, MenuEntriesOfLaterPartsAreDisabledUntilACommandIsAttached) {
-    profile.WriteProfileInt(kIspPvpNameSection, "Ion Types", 2);
-    profile.WriteProfileString(kIspPvpNameSection, "Name 1", "pH");
-    profile.WriteProfileString(kIspPvpNameSection, "Name 2", "K&Na");
-    profile.WriteProfileString(kIspPvpNameSection, "Selected", "pH");
+    profile.WriteProfileInt(kProbeNameSection, "Ion Types", 2);
+    profile.WriteProfileString(kProbeNameSection, "Name 1", "pH");
+    profile.WriteProfileString(kProbeNameSection, "Name 2", "K&Na");
+    profile.WriteProfileString(kProbeNameSection, "Selected", "pH");
     CMainWindow window;
     window.CreateNewDocument(EDocType::Observation);
     QAction* point = window.Action("modePoint");
