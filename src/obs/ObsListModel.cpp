@@ -3,15 +3,12 @@
 #include <algorithm>
 
 #include "obs/DataDocument.h"
+#include "obs/ExportFormat.h"
+#include "obs/TextExport.h"
 #include "platform/Format.h"
 #include "platform/Services.h"
 
 namespace {
-
-CExportRowHook& ExportRowHook() {
-    static CExportRowHook hook;
-    return hook;
-}
 
 // The first index in [0, n) whose observation's time is not below `t` (or above `t` when
 // `after`). The list is kept in time order; should a file hold it otherwise, this still ends
@@ -33,12 +30,8 @@ constexpr const char* kHeaderTimeFormat = "%m/%d/%y %H:%M:%S";
 
 }  // namespace
 
-void SetExportRowHook(CExportRowHook hook) {
-    ExportRowHook() = std::move(hook);
-}
-
 std::string ExportRowForClipboard(const CVelmObs& obs, const CDataDocument& document) {
-    return ExportRowHook() ? ExportRowHook()(obs, document) : std::string();
+    return ObservationExportRow(obs, &document, ExportFlags::kListCopy);
 }
 
 void CObsListModel::TimeRange(int64_t& start, int64_t& end) const {

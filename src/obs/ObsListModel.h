@@ -18,13 +18,8 @@
 
 class CDataDocument;
 
-// The Export options of the row a double click puts on the clipboard: clock time, date, time,
-// description, probe and sample positions, data, calculations, concentrations, tabs.
-inline constexpr unsigned kClipboardExportOptions = 0x85FD;
-
-// The export row of an observation for the clipboard. Empty until the exports install theirs.
-using CExportRowHook = std::function<std::string(const CVelmObs&, const CDataDocument&)>;
-void SetExportRowHook(CExportRowHook hook);
+// The export row a double click puts on the clipboard: clock time, date, time, description,
+// probe and sample positions, data, calculations, concentrations, tab separators.
 std::string ExportRowForClipboard(const CVelmObs& obs, const CDataDocument& document);
 
 struct SListLine {

@@ -146,13 +146,10 @@ TEST_F(ObsListModelTest, DoubleClickOpensAndGivesTheExportRow) {
     std::string clip = "old";
     EXPECT_TRUE(model.Open(0, clip));
     EXPECT_EQ(prompt.LastText(), "Log Entry:  ");
-    EXPECT_EQ(clip, "");  // no export row until the exports provide one
-    SetExportRowHook([](const CVelmObs& obs, const CDataDocument&) {
-        return std::string("row of ") + obs.GetRuntimeClass().name;
-    });
-    EXPECT_TRUE(model.Open(0, clip));
-    EXPECT_EQ(clip, "row of CLogEntry");
-    SetExportRowHook(nullptr);
+    // Clock time, date, positions, title and text, tab-separated.
+    EXPECT_EQ(clip,
+              "12\t05\t07\t12\t00\t00\t0.0\t0.0\t0.0\t0.0\t0.0\t0.0\t0.0\t0.0\tLogEntry\t"
+              "plain note");
 }
 
 }  // namespace

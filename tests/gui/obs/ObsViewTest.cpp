@@ -90,14 +90,14 @@ TEST_F(ObsViewTest, SelectedLinesArePaintedInverted) {
 TEST_F(ObsViewTest, DoubleClickOpensAndCopiesTheExportRow) {
     doc.detailFlags = DetailFlags::kType | DetailFlags::kInformation;
     AddNotes(2);
-    SetExportRowHook([](const CVelmObs&, const CDataDocument&) { return std::string("a\tb"); });
     CObsView view(doc);
     view.resize(600, 300);
     view.show();
     QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, Line(view, 4));
     EXPECT_EQ(prompt.LastText(), "Log Entry:  note 1");
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "a\tb");
-    SetExportRowHook(nullptr);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
+              ExportRowForClipboard(*doc.GetObsAt(1), doc));
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().endsWith("note 1"));
 }
 
 TEST_F(ObsViewTest, NewObservationsAtTheEndStayInSight) {
