@@ -21,64 +21,8 @@
 
 namespace {
 
-const char* const kLineFormat0 =
-    "exportDIB=%d  exportIonCal=%d  exportIonPt=%d  exportIonRef=%d  exportIonSampRules=%d  "
-    "exportLog=%d  exportScan=%d  exportContour=%d";
-const char* const kLineFormat1 =
-    "exportVidSeq=%d  exportWireCal=%d  exportWirePt=%d  exportWireRef=%d  "
-    "exportWireSampRules=%d  exportRawAD=%d  exportRawADSampRules=%d";
-const char* const kLineFormat2 =
-    "useCalcs=%d  useNumber=%d  useData=%d  useDate=%d  useProbePos=%d  useSampPos=%d  "
-    "useTime=%d  useDescrip=%d";
-const char* const kLineFormat3 =
-    "viewMode=%u  exportTimeType=%u  exportDataType=%u  includeHeader=%d";
-const char* const kLineFormat4 = "autoSave=%d  numAutoSaveObs=%d  updateView=%d";
-
 bool IsTimeType(long v) {
     return v >= kTimeClock && v <= kTimeSeconds;
-}
-bool IsDataType(long v) {
-    return v == kDataComma || v == kDataTab;
-}
-
-// Settings values that could not be used, for one message after reading.
-class CSettingsProblems {
-  public:
-    explicit CSettingsProblems(const std::string& section) : section(section) {}
-    void Add(const char* key, const std::string& line) {
-        StrAppendf(list, "\n  %s=%s", key, line.c_str());
-    }
-    void Report() const {
-        if (list.empty()) return;
-        Prompt().Message("These settings of [" + section +
-                             "] in velm.ini could not be used:" + list +
-                             "\n\nThe document's own export options are used in their place.",
-                         EPromptIcon::Exclamation);
-    }
-
-  private:
-    std::string section;
-    std::string list;
-};
-
-// Reads one settings line into `fields` (in the order of `format`). Returns false when the key
-// is missing. A line that does not fill every field sets those before the first mismatch and is
-// reported.
-template <size_t N>
-bool ReadFlags(const std::string& section, const char* key, const char* format, int* (&fields)[N],
-               CSettingsProblems& problems) {
-    static const char kMissing[] = "\x01";
-    const std::string line = Profile().GetProfileString(section, key, kMissing);
-    if (line == kMissing) return false;
-    int v[8] = {};
-    static_assert(N <= 8);
-    int got =
-        std::sscanf(line.c_str(), format, &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6], &v[7]);
-    if (got < 0) got = 0;
-    for (int i = 0; i < got && i < static_cast<int>(N); ++i)
-        *fields[i] = v[i] != 0 ? 1 : 0;
-    if (got < static_cast<int>(N)) problems.Add(key, line);
-    return true;
 }
 
 }  // namespace
@@ -201,51 +145,18 @@ bool IsExportSelected(const CVelmObs& obs, const SExportOptions& o) {
 }
 
 void LoadExportSettings(SExportOptions& o, const std::string& section) {
-    CSettingsProblems problems(section);
-    int* line0[] = {&o.exportDIB,          &o.exportIonCal, &o.exportIonPt, &o.exportIonRef,
-                    &o.exportIonSampRules, &o.exportLog,    &o.exportScan,  &o.exportContour};
-    ReadFlags(section, "DataDoc Line 0", kLineFormat0, line0, problems);
-    int* line1[] = {&o.exportVidSeq,        &o.exportWireCal,       &o.exportWirePt,
-                    &o.exportWireRef,       &o.exportWireSampRules, &o.exportRawAD,
-                    &o.exportRawADSampRules};
-    ReadFlags(section, "DataDoc Line 1", kLineFormat1, line1, problems);
-    int* line2[] = {&o.useCalcs,    &o.useNumber,  &o.useData, &o.useDate,
-                    &o.useProbePos, &o.useSampPos, &o.useTime, &o.useDescrip};
-    ReadFlags(section, "DataDoc Line 2", kLineFormat2, line2, problems);
-
-    static const char kMissing[] = "\x01";
-    const std::string line = Profile().GetProfileString(section, "DataDoc Line 3", kMissing);
-    if (line != kMissing) {
-        unsigned viewMode = 0, timeType = 0, dataType = 0;
-        int header = 0;
-        int got = std::sscanf(line.c_str(), kLineFormat3, &viewMode, &timeType, &dataType, &header);
-        bool usable = got == 4;
-        if (got >= 2 && IsTimeType(timeType))
-            o.exportTimeType = static_cast<int>(timeType);
-        else
-            usable = false;
-        if (got >= 3 && IsDataType(dataType))
-            o.exportDataType = static_cast<int>(dataType);
-        else
-            usable = false;
-        if (got >= 4) o.includeHeader = header != 0 ? 1 : 0;
-        if (!usable) problems.Add("DataDoc Line 3", line);
+    // The lines are read into a scratch document so that one reader serves the document's own
+    // settings and the export's; only the export choices are taken from it.
+    CDataDocument lines;
+    StoreExportOptions(lines, o);
+    std::string list;
+    LoadDataDocLines(lines, section.c_str(), list);
+    const bool concentrations = o.useConcentrations;
+    o = ExportOptionsOf(lines);
+    o.useConcentrations = concentrations;
+    if (!list.empty()) {
+        Prompt().Message("These export settings in velm.ini could not be used:" + list +
+                             "\n\nThe document's own export options are used in their place.",
+                         EPromptIcon::Exclamation);
     }
-    problems.Report();
-}
-
-void SaveDataDocSettings(const CDataDocument& d, const std::string& section) {
-    CProfile& p = Profile();
-    p.WriteLine(section, "DataDoc Line 0", kLineFormat0, d.exportDIB, d.exportIonCal, d.exportIonPt,
-                d.exportIonRef, d.exportIonSampRules, d.exportLog, d.exportScan, d.exportContour);
-    p.WriteLine(section, "DataDoc Line 1", kLineFormat1, d.exportVidSeq, d.exportWireCal,
-                d.exportWirePt, d.exportWireRef, d.exportWireSampRules, d.exportRawAD,
-                d.exportRawADSampRules);
-    p.WriteLine(section, "DataDoc Line 2", kLineFormat2, d.useCalcs, d.useNumber, d.useData,
-                d.useDate, d.useProbePos, d.useSampPos, d.useTime, d.useDescrip);
-    p.WriteLine(section, "DataDoc Line 3", kLineFormat3, static_cast<unsigned>(d.viewMode),
-                static_cast<unsigned>(d.exportTimeType), static_cast<unsigned>(d.exportDataType),
-                d.includeHeader);
-    p.WriteLine(section, "DataDoc Line 4", kLineFormat4, d.autoSave, d.numAutoSaveObs,
-                d.updateView);
 }

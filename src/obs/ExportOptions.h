@@ -11,8 +11,10 @@
 class CDataDocument;
 class CVelmObs;
 
-// The settings sections that hold the export options of each kind of data document.
-inline constexpr const char* kObsDocSection = "Observation Document";
+#include "obs/ObsDocSettings.h"
+
+// The settings sections that hold the export options of each kind of data document
+// (kObsDocSection for observation documents).
 inline constexpr const char* kScanDocSection = "Grid Scan Definition";
 inline constexpr const char* kVidSeqDocSection = "Video Sequence Document View";
 
@@ -58,5 +60,3 @@ bool IsExportSelected(const CVelmObs& obs, const SExportOptions& options);
 // are left alone). A missing line keeps the values; a line that cannot be used is named in one
 // message and its unusable values are kept as they were.
 void LoadExportSettings(SExportOptions& options, const std::string& section);
-// Writes the five "DataDoc Line" settings of `document` to `section`.
-void SaveDataDocSettings(const CDataDocument& document, const std::string& section);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/Profile.h"
+#include "obs/ExportOptions.h"
 #include "obs/ObsDoc.h"
 #include "platform/Services.h"
 #include "tech/SettingsLines.h"
@@ -86,10 +87,16 @@ void LoadDataDocLinesInto(CDataDocument& d, const char* section, std::string& pr
             d.viewMode = static_cast<int>(mode);
         else if (n >= 1)
             usable = false;
-        if (n >= 2 && timeType <= 0xFFFF) d.exportTimeType = static_cast<int>(timeType);
-        if (n >= 3 && dataType <= 0xFFFF) d.exportDataType = static_cast<int>(dataType);
-        if (n >= 4) d.includeHeader = header;
-        if (timeType > 0xFFFF || dataType > 0xFFFF) usable = false;
+        // Only the export dialog's own time and separator choices are taken.
+        if (n >= 2 && timeType >= kTimeClock && timeType <= kTimeSeconds)
+            d.exportTimeType = static_cast<int>(timeType);
+        else if (n >= 2)
+            usable = false;
+        if (n >= 3 && (dataType == kDataComma || dataType == kDataTab))
+            d.exportDataType = static_cast<int>(dataType);
+        else if (n >= 3)
+            usable = false;
+        if (n >= 4) d.includeHeader = header != 0 ? 1 : 0;
         if (!usable) AddSettingsProblem(&problems, section, "DataDoc Line 3", *text);
     }
     ReadInts(section, "DataDoc Line 4", kLine4, {&d.autoSave, &d.numAutoSaveObs, &d.updateView},
@@ -98,10 +105,8 @@ void LoadDataDocLinesInto(CDataDocument& d, const char* section, std::string& pr
 
 }  // namespace
 
-void LoadDataDocLines(CDataDocument& doc, const char* section, bool* unusable) {
-    std::string problems;
+void LoadDataDocLines(CDataDocument& doc, const char* section, std::string& problems) {
     LoadDataDocLinesInto(doc, section, problems);
-    if (unusable) *unusable = !problems.empty();
 }
 
 void SaveDataDocLines(const CDataDocument& d, const char* section) {

@@ -4,6 +4,8 @@
 // list view's detail flags. Lines that are there but unusable are named in one message and
 // leave the defaults.
 
+#include <string>
+
 class CDataDocument;
 class CObsDoc;
 
@@ -15,8 +17,10 @@ inline constexpr const char* kTextMethodKey = "Textmethod";
 // and "Textmethod" of "Observation Document View" into a new document.
 void LoadNewObsDocSettings(CObsDoc& doc);
 
-// "DataDoc Line 0" to "DataDoc Line 4" of a data document, in `section`.
-void LoadDataDocLines(CDataDocument& doc, const char* section, bool* unusable = nullptr);
+// "DataDoc Line 0" to "DataDoc Line 4" of a data document, in `section`. Missing lines keep
+// the document's values; a line that cannot be used in full is added to `problems` (one
+// "\n  [section] key=value" each) and its unusable values are kept as they were.
+void LoadDataDocLines(CDataDocument& doc, const char* section, std::string& problems);
 void SaveDataDocLines(const CDataDocument& doc, const char* section);
 // Single lines, written when the commands that own their values change them.
 void SaveDataDocViewLine(const CDataDocument& doc, const char* section);      // Line 3

@@ -475,6 +475,6 @@ bool TextExportCommand(CDataDocument& document, const std::string& section) {
     }
     StoreExportOptions(document, logic.options);
     document.AddLogEntry(StrPrintf("Export to file %s complete.", path.c_str()));
-    SaveDataDocSettings(document, section);
+    SaveDataDocLines(document, section.c_str());
     return true;
 }

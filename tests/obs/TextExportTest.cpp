@@ -130,7 +130,7 @@ TEST_F(TextExportTest, SettingsLinesAreWrittenAndReadInTheirOwnLayout) {
     doc.useNumber = 0;
     doc.exportDataType = kDataComma;
     doc.exportContour = 0;
-    SaveDataDocSettings(doc, kScanDocSection);
+    SaveDataDocLines(doc, kScanDocSection);
     EXPECT_EQ(profile.GetProfileString(kScanDocSection, "DataDoc Line 2"),
               "useCalcs=1  useNumber=0  useData=1  useDate=1  useProbePos=1  useSampPos=0  "
               "useTime=1  useDescrip=1");
@@ -167,9 +167,10 @@ TEST_F(TextExportTest, UnusableSettingsAreNamedAndTheirValuesKept) {
     EXPECT_EQ(o.exportDataType, kDataComma);
     EXPECT_EQ(o.includeHeader, 0);
     EXPECT_EQ(prompt.LastText(),
-              "These settings of [Observation Document] in velm.ini could not be used:\n"
-              "  DataDoc Line 2=useCalcs=0  useNumber=x\n"
-              "  DataDoc Line 3=viewMode=32959  exportTimeType=77  exportDataType=1398  "
+              "These export settings in velm.ini could not be used:\n"
+              "  [Observation Document] DataDoc Line 2=useCalcs=0  useNumber=x\n"
+              "  [Observation Document] DataDoc Line 3=viewMode=32959  exportTimeType=77  "
+              "exportDataType=1398  "
               "includeHeader=0\n\n"
               "The document's own export options are used in their place.");
 }
