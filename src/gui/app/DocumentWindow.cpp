@@ -6,11 +6,14 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include "app/MainFrame.h"
 #include "gui/app/FileDialogs.h"
 #include "gui/app/ObsViewFactory.h"
 #include "gui/hw/ImageView.h"
+#include "gui/obs/ObsView.h"
 #include "gui/platform/QtText.h"
 #include "obs/ObsDoc.h"
+#include "obs/ObsDocCommands.h"
 #include "platform/Format.h"
 #include "platform/Services.h"
 
@@ -75,6 +78,7 @@ bool CDocumentWindow::SaveAs() {
 }
 
 bool CDocumentWindow::QueryClose() {
+    if (!CanClose()) return false;
     if (!IsModified()) return true;
     std::string question = StrPrintf("Save changes to %s?", FromQ(Title()).c_str());
     switch (Prompt().Ask(question, EPromptButtons::YesNoCancel, EPromptIcon::Exclamation)) {
@@ -99,15 +103,35 @@ void CDocumentWindow::closeEvent(QCloseEvent* event) {
 CObsDocWindow::CObsDocWindow(QWidget* parent)
     : CDocumentWindow(DocTemplate(EDocType::Observation), parent),
       doc(std::make_unique<CObsDoc>()) {
-    doc->SetUpdateViewsHook([this] { DocumentUpdated(); });
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     view = CreateObsView(*this);
     layout->addWidget(view);
+    // The window hears the document first and passes the news on to its view.
+    doc->SetUpdateViewsHook([this] { DocumentUpdated(); });
+    if (CMainFrame* frame = TheMainFrame()) {
+        commands = std::make_unique<CObsDocCommands>(*doc, *frame);
+        // Saving at once (automatic saving) asks for a name when the document has none yet.
+        auto save = [this](CDataDocument&) { return Save(); };
+        commands->saveDocument = save;
+        doc->SetAutoSaveHook(save);
+    }
 }
 
 CObsDocWindow::~CObsDocWindow() {
     doc->SetUpdateViewsHook(nullptr);
+    doc->SetAutoSaveHook(nullptr);
+    // The view refers to the document: it goes first.
+    delete view;
+    view = nullptr;
+}
+
+CObsView* CObsDocWindow::ListView() const {
+    return qobject_cast<CObsView*>(view);
+}
+
+bool CObsDocWindow::CanClose() {
+    return !commands || commands->CanClose();
 }
 
 void CObsDocWindow::DocumentUpdated() {

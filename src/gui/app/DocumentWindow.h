@@ -11,6 +11,8 @@
 #include "hw/Bmp.h"
 
 class CObsDoc;
+class CObsDocCommands;
+class CObsView;
 class QScrollArea;
 class CDibView;
 
@@ -42,6 +44,8 @@ class CDocumentWindow : public QWidget {
 
     // The standard question before a modified document goes: true when it may close.
     bool QueryClose();
+    // Whether the document may close at all (before any save question).
+    virtual bool CanClose() { return true; }
 
   signals:
     // The title or the modified mark changed.
@@ -70,6 +74,12 @@ class CObsDocWindow : public CDocumentWindow {
     CObsDoc& Document() { return *doc; }
     // The list view (from CreateObsView).
     QWidget* View() const { return view; }
+    CObsView* ListView() const;
+    // The menu commands on this document; null when the program has no main frame (tests of
+    // a bare window).
+    CObsDocCommands* Commands() const { return commands.get(); }
+    // Refused while a scan sequence runs.
+    bool CanClose() override;
 
     bool Load(const std::string& path) override;
     bool IsModified() const override;
@@ -81,6 +91,7 @@ class CObsDocWindow : public CDocumentWindow {
 
   private:
     std::unique_ptr<CObsDoc> doc;
+    std::unique_ptr<CObsDocCommands> commands;
     QWidget* view = nullptr;
 };
 

@@ -32,11 +32,13 @@
 #include "gui/hw/ImageView.h"
 #include "gui/hw/LiveVideoWindow.h"
 #include "gui/hw/QtMotionDialogs.h"
+#include "gui/obs/ObsDocWiring.h"
 #include "gui/platform/QtText.h"
 #include "hw/AdBoard.h"
 #include "hw/FgBoard.h"
 #include "hw/MsWcmc.h"
 #include "obs/ObsDocCommands.h"
+#include "obs/ObsDocSettings.h"
 #include "obs/VelmObs.h"
 #include "platform/AtomicFile.h"
 #include "platform/Format.h"
@@ -146,6 +148,7 @@ CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent) {
     statusBar()->showMessage(tr("Ready"));
 
     AttachBuiltInCommands();
+    AttachObservationCommands(*this);
     ShowMenuSet(kMainFrameMenuSet);
     UpdateTechniqueMenu();
     UpdateActions();
@@ -494,6 +497,10 @@ CDocumentWindow* CMainWindow::AddDocumentWindow(std::unique_ptr<CDocumentWindow>
 
 CDocumentWindow* CMainWindow::CreateNewDocument(EDocType type) {
     std::unique_ptr<CDocumentWindow> window = CreateDocumentWindow(type);
+    // A new observation document starts with the choices last saved (export options, view
+    // filter, automatic saving, scan settings, detail flags).
+    if (auto* obsWindow = dynamic_cast<CObsDocWindow*>(window.get()))
+        LoadNewObsDocSettings(obsWindow->Document());
     const SDocTemplate& t = DocTemplate(type);
     window->SetNewName(
         QStringLiteral("%1%2").arg(QString::fromLatin1(t.baseName)).arg(++newDocumentCounts[type]));

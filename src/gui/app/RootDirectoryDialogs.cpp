@@ -118,9 +118,7 @@ CRootDirectoryDialog::CRootDirectoryDialog(const std::string& path, QWidget* par
     layout->setColumnStretch(2, 1);
 
     connect(buttons, &QDialogButtonBox::accepted, this, &CRootDirectoryDialog::accept);
-    // Cancel leaves the counters alone: the files of the root in use keep their numbers and
-    // nothing already written is taken as free again.
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::rejected, this, &CRootDirectoryDialog::reject);
     connect(paths, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         logic.OpenPathEntry(FromQ(item->text()));
         Refresh();
@@ -151,6 +149,11 @@ void CRootDirectoryDialog::NewFolder(bool inParent) {
     if (dialog.exec() != QDialog::Accepted) return;
     logic.CreateInCurrent(dialog.Name());
     Refresh();
+}
+
+void CRootDirectoryDialog::reject() {
+    logic.Cancel();
+    QDialog::reject();
 }
 
 void CRootDirectoryDialog::accept() {

@@ -40,6 +40,8 @@ class CRootDirectoryDialog : public QDialog {
     const std::string& Result() const { return result; }
 
     void accept() override;
+    // Cancel records the experiment number as used and starts the four counters again.
+    void reject() override;
 
   private:
     void Refresh();

@@ -29,6 +29,7 @@
 #include "gui/app/MainWindow.h"
 #include "gui/app/MenuTable.h"
 #include "gui/app/MotionInput.h"
+#include "gui/obs/ObsView.h"
 #include "hw/AdBoard.h"
 #include "hw/Bmp.h"
 #include "hw/MsWcmc.h"
@@ -106,10 +107,12 @@ TEST_F(MainWindowAppTest, CommandLineDocumentOpensInItsOwnMenuBar) {
     auto* obs = qobject_cast<CObsDocWindow*>(window.DocumentWindows().front());
     ASSERT_NE(obs, nullptr);
     EXPECT_EQ(obs->Document().GetObsCount(), 3u);
-    auto* list = qobject_cast<QListWidget*>(obs->View());
+    CObsView* list = obs->ListView();
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->count(), 3);
-    EXPECT_TRUE(list->item(0)->text().contains("entry 0"));
+    std::vector<SListLine> lines;
+    list->Model().DescribeLines(0, list->Model().LineCount(), lines);
+    ASSERT_GE(lines.size(), 6u);  // header, two blank lines, the observations
+    EXPECT_NE(lines[3].text.find("entry 0"), std::string::npos);
     EXPECT_EQ(window.windowTitle(), "VELM for Windows95/98 and NT/XP v2.00 - day one.vpo");
     QStringList titles = MenuTitles(window);
     ASSERT_GE(titles.size(), 4);
@@ -174,16 +177,17 @@ TEST_F(MainWindowAppTest, MenuEntriesOfLaterPartsAreDisabledUntilACommandIsAttac
     profile.WriteProfileString(kProbeNameSection, "Selected", "pH");
     CMainWindow window;
     window.CreateNewDocument(EDocType::Observation);
-    QAction* point = window.Action("modePoint");
+    EXPECT_EQ(window.Action("modePoint")->shortcut(), QKeySequence(Qt::Key_F5));
+    EXPECT_TRUE(window.Action("modePoint")->isEnabled());
+    QAction* point = window.Action("modeGridScan");
     ASSERT_NE(point, nullptr);
     EXPECT_FALSE(point->isEnabled());
-    EXPECT_EQ(point->shortcut(), QKeySequence(Qt::Key_F5));
     EXPECT_TRUE(window.Action("techniqueSetDaOutput")->isEnabled());
     EXPECT_FALSE(window.Action("viewEtchRinse")->isEnabled());
 
     int taken = 0;
     window.AttachCommand(
-        "modePoint",
+        "modeGridScan",
         {[&](QAction&) { ++taken; }, [&] { return window.ActiveObsWindow() != nullptr; }, {}});
     EXPECT_TRUE(point->isEnabled());
     point->trigger();
@@ -199,7 +203,7 @@ TEST_F(MainWindowAppTest, MenuEntriesOfLaterPartsAreDisabledUntilACommandIsAttac
     EXPECT_EQ(probes[1]->text(), "K&&Na");
     EXPECT_EQ(probes[1]->data().toString(), "K&Na");
     EXPECT_TRUE(probes[0]->isChecked());
-    EXPECT_FALSE(probes[0]->isEnabled());
+    EXPECT_TRUE(probes[0]->isEnabled());
 
     // Closing the last document brings the main frame's own menus back.
     window.MdiArea()->closeAllSubWindows();
@@ -284,7 +288,8 @@ TEST_F(MainWindowAppTest, ModifiedDocumentsAskBeforeClosingAndSaveAsWritesTheFil
     auto* obs = qobject_cast<CObsDocWindow*>(window.CreateNewDocument(EDocType::Observation));
     ASSERT_NE(obs, nullptr);
     obs->Document().AddLogEntry("note");
-    EXPECT_EQ(qobject_cast<QListWidget*>(obs->View())->count(), 1);
+    EXPECT_EQ(obs->Document().GetObsCount(), 1u);
+    EXPECT_EQ(obs->ListView()->Model().ObsRange().count, 1u);
     EXPECT_TRUE(obs->isWindowModified());
 
     prompt.answers = {EPromptAnswer::Cancel};

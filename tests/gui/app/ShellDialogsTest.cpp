@@ -74,10 +74,11 @@ TEST_F(ShellDialogsTest, RootDirectoryDialogListsFoldersAndCreatesAMissingRoot) 
     EXPECT_EQ(dialog.Result(), dir.File("data/alpha/beta"));
     EXPECT_TRUE(fs::is_directory(dialog.Result()));
 
-    // Cancelling keeps the counters of the root in use.
+    // Cancelling records the experiment number and starts the counters again (numbered files
+    // never overwrite an existing one, so nothing is lost by it).
     CRootDirectoryDialog other(dir.Path());
     other.reject();
-    EXPECT_EQ(GetNextImageNumber(), 7);
+    EXPECT_EQ(GetNextImageNumber(), 0);
 }
 
 TEST_F(ShellDialogsTest, DefaultFilenamesTakeFiveCharactersAndResetAsked) {
