@@ -372,3 +372,49 @@ TEST_F(MainWindowAppTest, GoToPositionJogsTheStageFromTheKeyboardInsideTheDialog
     EXPECT_FALSE(window.InputFilter()->Active());  // as it was before the jog
     EXPECT_EQ(frame.sampleKbd, 0);
 }
+
+namespace {
+// The road of one measurement: new document, Current Density, F5, the point in the list, save,
+// reopen, everything as it was.
+TEST_F(MainWindowAppTest, OneCdpMeasurementFromTheMenusToTheFileAndBack) {
+    profile.WriteProfileString("A/D Board", "Line 0", "Sine Wave (0.1 Hz)");
+    CMainWindow window;
+    auto* obs = qobject_cast<CObsDocWindow*>(window.CreateNewDocument(EDocType::Observation));
+    ASSERT_NE(obs, nullptr);
+    window.Action("techniqueCurrentDensity")->trigger();
+    EXPECT_EQ(window.TechniqueMenu()->title(), "&Technique (CDP)");
+    EXPECT_TRUE(window.Action("techniqueCurrentDensity")->isChecked());
+    EXPECT_EQ(profile.GetProfileString(kMainframeSection, "Line 7"), "MeasurementType=1");
+
+    window.Action("modePoint")->trigger();
+    window.Action("modePoint")->trigger();
+    CObsDoc& doc = obs->Document();
+    // The station's rules and calibration go in before the first point, once.
+    ASSERT_EQ(doc.GetObsCount(), 4u);
+    EXPECT_STREQ(doc.GetObsAt(0)->GetRuntimeClass().name, "CSampRulesWire");
+    EXPECT_STREQ(doc.GetObsAt(1)->GetRuntimeClass().name, "CWireCalibration");
+    EXPECT_STREQ(doc.GetObsAt(2)->GetRuntimeClass().name, "CWireObs");
+    EXPECT_STREQ(doc.GetObsAt(3)->GetRuntimeClass().name, "CWireObs");
+    std::vector<SListLine> lines;
+    obs->ListView()->Model().DescribeLines(3, 4, lines);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_NE(lines[2].text.find("CDP Obs:"), std::string::npos);
+
+    saveAnswer = QString::fromStdString(dir.File("first.vpo"));
+    window.Action("fileSave")->trigger();
+    ASSERT_EQ(obs->PathName(), dir.File("first.vpo"));
+    const std::string saved = ReadFileText(dir.File("first.vpo"));
+
+    CObsDoc reread;
+    std::string message;
+    ASSERT_TRUE(reread.LoadFile(dir.File("first.vpo"), message)) << message;
+    ASSERT_EQ(reread.GetObsCount(), 4u);
+    for (size_t i = 0; i < 4; ++i) {
+        std::string a, b;
+        doc.GetObsAt(i)->Describe(a, &doc, 0x1FF);
+        reread.GetObsAt(i)->Describe(b, &reread, 0x1FF);
+        EXPECT_EQ(a, b);
+    }
+    EXPECT_EQ(reread.SaveToBytes(), saved);
+}
+}  // namespace
