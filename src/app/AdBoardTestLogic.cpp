@@ -9,6 +9,7 @@
 #include "app/Profile.h"
 #include "hw/AdBoard.h"
 #include "platform/Format.h"
+#include "platform/NumberEntry.h"
 #include "platform/Services.h"
 
 namespace {
@@ -18,16 +19,9 @@ constexpr const char* kLineFormat =
 constexpr const char* kScanFormat = kLineFormat;
 
 bool ParseDouble(const std::string& text, double& value) {
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    double v = std::strtod(begin, &end);
-    if (end == begin) return false;
-    while (*end == ' ' || *end == '\t')
-        ++end;
-    if (*end != '\0' || errno == ERANGE || !std::isfinite(v)) return false;
-    value = v;
-    return true;
+    const std::optional<double> v = ParseNumberEntry(text);
+    if (v) value = *v;
+    return v.has_value();
 }
 }  // namespace
 

@@ -6,27 +6,20 @@
 
 #include "hw/AdBoard.h"
 #include "platform/Format.h"
+#include "platform/NumberEntry.h"
 #include "platform/Services.h"
 
 namespace {
 bool ParseDouble(const std::string& text, double& value) {
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    double v = std::strtod(begin, &end);
-    if (end == begin) return false;
-    while (*end == ' ' || *end == '\t')
-        ++end;
-    if (*end != '\0' || errno == ERANGE || !std::isfinite(v)) return false;
-    value = v;
-    return true;
+    const std::optional<double> v = ParseNumberEntry(text);
+    if (v) value = *v;
+    return v.has_value();
 }
 
 bool ParseWhole(const std::string& text, long low, long high, long& value) {
-    double v = 0.0;
-    if (!ParseDouble(text, v) || v != std::floor(v) || v < low || v > high) return false;
-    value = static_cast<long>(v);
-    return true;
+    const std::optional<int64_t> v = ParseWholeEntry(text, low, high);
+    if (v) value = static_cast<long>(*v);
+    return v.has_value();
 }
 }  // namespace
 

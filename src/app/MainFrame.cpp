@@ -15,6 +15,7 @@
 #include "hw/MsWcmc.h"
 #include "obs/VelmObs.h"
 #include "platform/Format.h"
+#include "platform/NumberEntry.h"
 #include "platform/Services.h"
 
 namespace {
@@ -23,19 +24,6 @@ CMainFrame* theMainFrame = nullptr;
 constexpr const char* kDiagnosticsQuestion =
     "Diagnostics are ON.\n\nWhen continuing, do you want to keep them on (Yes) or turn them off "
     "(No)?\n\nIf you turn them off they will remain off in future runs.";
-
-// A whole entry as a finite number; nullopt for anything else (empty, trailing text, "nan").
-std::optional<double> ParseNumber(const std::string& text) {
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    double value = std::strtod(begin, &end);
-    if (end == begin) return std::nullopt;
-    while (*end == ' ' || *end == '\t')
-        ++end;
-    if (*end != '\0' || errno == ERANGE || !std::isfinite(value)) return std::nullopt;
-    return value;
-}
 
 double Clamp(double value, double low, double high) {
     return value < low ? low : (value > high ? high : value);
@@ -201,7 +189,7 @@ void CMainFrame::SaveParameters() const {
 // ---- Keyboard and mouse ----------------------------------------------------------------------
 
 void CMainFrame::ReadMicronsPerKey() {
-    if (std::optional<double> typed = ParseNumber(micronsPerKeyEntry))
+    if (std::optional<double> typed = ParseNumberEntry(micronsPerKeyEntry))
         micronsPerKey = Clamp(*typed, kMinMicronsPerKey, kMaxMicronsPerKey);
     else
         view->ShowHint(StrPrintf("um/keyhit: \"%s\" is not a number; %g is kept.",
@@ -214,7 +202,7 @@ void CMainFrame::ReadMicronsPerKey() {
 }
 
 void CMainFrame::ReadMicronsPer50Pix() {
-    if (std::optional<double> typed = ParseNumber(micronsPer50PixEntry))
+    if (std::optional<double> typed = ParseNumberEntry(micronsPer50PixEntry))
         micronsPer50Pix = Clamp(*typed, kMinMicronsPer50Pix, kMaxMicronsPer50Pix);
     else
         view->ShowHint(StrPrintf("um/50pix: \"%s\" is not a number; %g is kept.",
@@ -410,7 +398,7 @@ void CMainFrame::EnableKbdMouse(bool on) {
 void CMainFrame::ApplyZMinimum(EStage stage, bool on) {
     CMsWcmc& system = Stage(stage);
     const int s = static_cast<int>(stage);
-    std::optional<double> requested = ParseNumber(zMinimumEntry[s]);
+    std::optional<double> requested = ParseNumberEntry(zMinimumEntry[s]);
     const double oldMinimum = system.zMinimum;
     const int oldOn = system.zMinimumOn;
     system.RequestZMinimum(requested ? *requested : NAN, on);

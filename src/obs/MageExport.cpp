@@ -7,6 +7,7 @@
 #include "obs/DataDocument.h"
 #include "obs/InterestPointObs.h"
 #include "platform/Format.h"
+#include "platform/NumberEntry.h"
 #include "platform/Services.h"
 
 namespace {
@@ -17,14 +18,7 @@ MageExportDialogHook& DialogHook() {
 }
 
 bool IsNumber(const std::string& text) {
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    const double v = std::strtod(begin, &end);
-    if (end == begin || errno == ERANGE || !std::isfinite(v)) return false;
-    while (*end == ' ' || *end == '\t')
-        ++end;
-    return *end == '\0';
+    return ParseNumberEntry(text).has_value();
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "platform/Format.h"
+#include "platform/NumberEntry.h"
 
 namespace {
 std::string Trimmed(const std::string& text) {
@@ -17,41 +18,33 @@ std::string Trimmed(const std::string& text) {
 }  // namespace
 
 std::string FormatNumber(double value) {
-    char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    if (result.ec != std::errc()) return StrPrintf("%g", value);
-    return std::string(buffer, result.ptr);
+    return FormatNumberEntry(value);
 }
 
 bool ParseNumberField(const std::string& text, const char* label, double& value,
                       std::string& error) {
-    const std::string t = Trimmed(text);
-    double v = 0.0;
-    // from_chars reads the "C" form whatever the locale, and never accepts "0x" or "nan".
-    auto result = std::from_chars(t.data(), t.data() + t.size(), v);
-    if (t.empty() || result.ec != std::errc() || result.ptr != t.data() + t.size() ||
-        !std::isfinite(v)) {
-        error = StrPrintf("Please enter a number for \"%s\" (not \"%s\").", label, t.c_str());
+    const std::optional<double> v = ParseNumberEntry(text);
+    if (!v) {
+        error = StrPrintf("Please enter a number for \"%s\" (not \"%s\").", label,
+                          Trimmed(text).c_str());
         return false;
     }
-    value = v;
+    value = *v;
     return true;
 }
 
 bool ParseIntegerField(const std::string& text, const char* label, int64_t min, int64_t max,
                        int64_t& value, std::string& error) {
     const std::string t = Trimmed(text);
-    int64_t v = 0;
-    const char* begin = t.data();
-    if (!t.empty() && *begin == '+') ++begin;
-    auto result = std::from_chars(begin, t.data() + t.size(), v);
-    if (t.empty() || result.ec != std::errc() || result.ptr != t.data() + t.size() || v < min ||
-        v > max) {
+    // A whole number as written: "10.0" is not taken for 10 here.
+    const bool integral = t.find_first_of(".eE") == std::string::npos;
+    const std::optional<int64_t> v = integral ? ParseWholeEntry(t, min, max) : std::nullopt;
+    if (!v) {
         error =
             StrPrintf("Please enter a whole number from %lld to %lld for \"%s\" (not \"%s\").",
                       static_cast<long long>(min), static_cast<long long>(max), label, t.c_str());
         return false;
     }
-    value = v;
+    value = *v;
     return true;
 }

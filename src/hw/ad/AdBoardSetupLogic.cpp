@@ -7,6 +7,7 @@
 
 #include "hw/AdBoard.h"
 #include "platform/Format.h"
+#include "platform/NumberEntry.h"
 #include "platform/Services.h"
 
 namespace {
@@ -83,14 +84,9 @@ bool CAdBoardSetupLogic::ParseHex(const std::string& text, unsigned max, unsigne
 }
 
 bool CAdBoardSetupLogic::ParseNumber(const std::string& text, double& value) {
-    std::string t = Trimmed(text);
-    if (t.empty()) return false;
-    errno = 0;
-    char* end = nullptr;
-    double v = std::strtod(t.c_str(), &end);
-    if (end != t.c_str() + t.size() || errno == ERANGE || !std::isfinite(v)) return false;
-    value = v;
-    return true;
+    const std::optional<double> v = ParseNumberEntry(text);
+    if (v) value = *v;
+    return v.has_value();
 }
 
 bool CAdBoardSetupLogic::CheckEntries() {

@@ -7,6 +7,7 @@
 #include "app/Profile.h"
 #include "hw/FgBoard.h"
 #include "platform/Format.h"
+#include "platform/NumberEntry.h"
 #include "platform/Services.h"
 
 CLiveVideo::CLiveVideo(std::unique_ptr<CLiveFrameSource> source) : source(std::move(source)) {}
@@ -145,13 +146,9 @@ int CRefreshRateLogic::IntervalMs(double rate) {
 }
 
 bool CRefreshRateLogic::Accept(double& rate) {
-    char* end = nullptr;
-    errno = 0;
-    double value = std::strtod(entry.c_str(), &end);
-    while (end && (*end == ' ' || *end == '\t'))
-        ++end;
-    if (end == entry.c_str() || *end != '\0' || errno == ERANGE || !std::isfinite(value) ||
-        value < kMinRate || value > kMaxRate) {
+    const std::optional<double> parsed = ParseNumberEntry(entry);
+    const double value = parsed.value_or(0.0);
+    if (!parsed || value < kMinRate || value > kMaxRate) {
         Prompt().Message("Enter a refresh rate from 0.1 to 100 refreshes per second.",
                          EPromptIcon::Exclamation, kTitle);
         return false;

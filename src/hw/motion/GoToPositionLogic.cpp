@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/Format.h"
+#include "platform/NumberEntry.h"
 #include "platform/Services.h"
 
 CGoToPositionLogic::CGoToPositionLogic(const CDVector4& current) {
@@ -16,18 +17,13 @@ bool CGoToPositionLogic::ReadTarget(CDVector4& target) const {
     static const char kAxes[4] = {'X', 'Y', 'Z', 'W'};
     CDVector4 read;
     for (int i = 0; i < 4; ++i) {
-        const char* text = entries[i].c_str();
-        char* end = nullptr;
-        errno = 0;
-        double v = std::strtod(text, &end);
-        while (end && (*end == ' ' || *end == '\t'))
-            ++end;
-        if (end == text || *end != '\0' || errno == ERANGE || !std::isfinite(v)) {
+        const std::optional<double> v = ParseNumberEntry(entries[i]);
+        if (!v) {
             Prompt().Message(StrPrintf("%c: enter a position in microns.", kAxes[i]),
                              EPromptIcon::Exclamation, kTitle);
             return false;
         }
-        read[i] = v;
+        read[i] = *v;
     }
     target = read;
     return true;

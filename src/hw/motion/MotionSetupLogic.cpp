@@ -7,6 +7,7 @@
 
 #include "hw/MsWcmc.h"
 #include "platform/Format.h"
+#include "platform/NumberEntry.h"
 #include "platform/Services.h"
 
 namespace {
@@ -22,14 +23,9 @@ std::string Trim(const std::string& text) {
 
 // A whole entry that is a finite number; no trailing letters.
 bool ParseNumber(const std::string& text, double& out) {
-    std::string t = Trim(text);
-    if (t.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    double v = std::strtod(t.c_str(), &end);
-    if (errno == ERANGE || *end != '\0' || !std::isfinite(v)) return false;
-    out = v;
-    return true;
+    const std::optional<double> v = ParseNumberEntry(text);
+    if (v) out = *v;
+    return v.has_value();
 }
 
 }  // namespace
@@ -37,9 +33,7 @@ bool ParseNumber(const std::string& text, double& out) {
 std::string CMotionSetupLogic::FormatNumber(double value) {
     // The shortest text that reads back as the same number, so an entry left alone is stored
     // unchanged.
-    std::string text = StrPrintf("%.15g", value);
-    if (std::strtod(text.c_str(), nullptr) != value) text = StrPrintf("%.17g", value);
-    return text;
+    return FormatNumberEntry(value);
 }
 
 CMotionSetupLogic::CMotionSetupLogic(const CMsWcmc& system) {
