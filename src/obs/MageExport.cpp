@@ -39,13 +39,7 @@ std::string CMageExportLogic::RangeText() const {
 }
 
 bool CMageExportLogic::ObservationsFrom() {
-    int64_t start = 0, end = 0;
-    RangeBounds(document, range, start, end);
-    if (!DefineTimeRange(start, end)) return false;
-    range.all = false;
-    range.start = start;
-    range.end = end;
-    return true;
+    return ChooseExportRange(document, range);
 }
 
 bool CMageExportLogic::Ok() {

@@ -269,13 +269,7 @@ std::string CSurfaceExportLogic::RangeText() const {
 }
 
 bool CSurfaceExportLogic::TimeRange() {
-    int64_t start = 0, end = 0;
-    RangeBounds(document, range, start, end);
-    if (!DefineTimeRange(start, end)) return false;
-    range.all = false;
-    range.start = start;
-    range.end = end;
-    return true;
+    return ChooseExportRange(document, range);
 }
 
 std::string CSurfaceExportLogic::ChosenProbe() const {

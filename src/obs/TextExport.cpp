@@ -349,6 +349,10 @@ std::string CTextExportLogic::RangeText() const {
 }
 
 bool CTextExportLogic::ObservationsFrom() {
+    return ChooseExportRange(document, range);
+}
+
+bool ChooseExportRange(const CDataDocument& document, SExportRange& range) {
     int64_t start = 0, end = 0;
     RangeBounds(document, range, start, end);
     if (!DefineTimeRange(start, end)) return false;

@@ -58,6 +58,9 @@ void RangeBounds(const CDataDocument& document, const SExportRange& range, int64
                  int64_t& end);
 // "%m/%d/%y %H:%M:%S to %m/%d/%y %H:%M:%S" of the range.
 std::string RangeText(const CDataDocument& document, const SExportRange& range);
+// The export dialogs' time-range button: "Define Time Range" on the range's bounds; on OK the
+// range becomes that fixed range. False when cancelled.
+bool ChooseExportRange(const CDataDocument& document, SExportRange& range);
 
 // How a scan observation's document is opened for exporting into the same file (the scan
 // layer installs it, since this layer does not know scan documents). It gets the resolved path
