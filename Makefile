@@ -54,7 +54,7 @@ demo: build
 	@mkdir -p $(DEMO_DIR)/config/velm $(DEMO_DIR)/data
 	@[ -f $(DEMO_DIR)/config/velm/velm.ini ] || sed "s|@DATA@|$(DEMO_DIR)/data|" \
 	    packaging/demo-velm.ini > $(DEMO_DIR)/config/velm/velm.ini
-	cd $(DEMO_DIR)/data && XDG_CONFIG_HOME=$(DEMO_DIR)/config $(CURDIR)/$(BUILD)/velm
+	cd $(DEMO_DIR)/data && XDG_CONFIG_HOME=$(DEMO_DIR)/config $(CURDIR)/$(BUILD)/src/velm
 
 # A picture of the program without a display: velm's own start-up under Xvfb on a scratch
 # settings file and data folder (.demo/shot/), one new observation document, the whole window
