@@ -30,6 +30,16 @@ class IExportSink {
     virtual bool Write(std::string_view bytes) = 0;
 };
 
+// An export kept in memory (tests, the clipboard).
+class CStringSink : public IExportSink {
+  public:
+    bool Write(std::string_view bytes) override {
+        text += bytes;
+        return true;
+    }
+    std::string text;
+};
+
 // An export file: a temporary file beside `path`, renamed over it by Commit.
 class CExportFile : public IExportSink {
   public:

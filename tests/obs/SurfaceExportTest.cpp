@@ -23,15 +23,6 @@
 
 namespace {
 
-class CStringSink : public IExportSink {
-  public:
-    bool Write(std::string_view bytes) override {
-        text += bytes;
-        return true;
-    }
-    std::string text;
-};
-
 class SurfaceExportTest : public CVelmTest {
   protected:
     SurfaceExportTest() {

@@ -22,16 +22,6 @@ namespace {
 
 using namespace ExportFlags;
 
-// Collects what an export writes.
-class CStringSink : public IExportSink {
-  public:
-    bool Write(std::string_view bytes) override {
-        text += bytes;
-        return true;
-    }
-    std::string text;
-};
-
 class TextExportTest : public CVelmTest {
   protected:
     TextExportTest() {

@@ -2,7 +2,6 @@
 // names a simulated board.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <sstream>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "support/TestEnv.h"
+#include "support/ToolRun.h"
 
 namespace {
 
@@ -21,18 +21,8 @@ struct SRun {
 class AdCommands : public CVelmTest {
   protected:
     SRun Run(const std::string& args) {
-        std::string command =
-            std::string(VELM_TOOL_PATH) + " --settings '" + profile.Path() + "' " + args + " 2>&1";
-        SRun run;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (!pipe) return run;
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            run.out.append(buffer, n);
-        int status = ::pclose(pipe);
-        run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return run;
+        const SToolRun r = RunVelmTool(profile.Path(), args, dir.Path());
+        return {r.code, r.out + r.err};
     }
     void Board(const char* name) {
         WriteFileText(profile.Path(),

@@ -2,7 +2,6 @@
 // options, to a file or to standard output.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 
@@ -11,6 +10,7 @@
 #include "obs/TextExport.h"
 #include "obs/WireObs.h"
 #include "support/TestEnv.h"
+#include "support/ToolRun.h"
 #include "tech/WireCalibration.h"
 
 namespace {
@@ -42,18 +42,10 @@ class ExportCommandsTest : public CVelmTest {
     }
 
     int Tool(const std::string& args, std::string& out) {
-        const std::string errFile = dir.File("stderr.txt");
-        const std::string command = std::string(VELM_TOOL_PATH) + " --settings " +
-                                    dir.File("velm.ini") + " " + args + " 2>" + errFile;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        out.clear();
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
-            out.append(buf, n);
-        const int status = ::pclose(pipe);
-        err = ReadFileText(errFile);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const SToolRun run = RunVelmTool(dir.File("velm.ini"), args, dir.Path());
+        out = run.out;
+        err = run.err;
+        return run.code;
     }
 
     // What the desktop program's export writes with these options.

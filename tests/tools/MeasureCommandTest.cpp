@@ -1,7 +1,6 @@
 // velm-tool measure, run as a lab's script would run it.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -11,31 +10,13 @@
 
 #include "obs/ObsDoc.h"
 #include "support/TestEnv.h"
+#include "support/ToolRun.h"
 
 namespace {
 
 class MeasureCommand : public CVelmTest {
   protected:
-    struct SRun {
-        int code = -1;
-        std::string out, err;
-    };
-    SRun Run(const std::string& args) {
-        const std::string errFile = dir.File("stderr.txt");
-        const std::string command = std::string(VELM_TOOL_PATH) + " --settings '" + profile.Path() +
-                                    "' " + args + " 2>'" + errFile + "'";
-        SRun run;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (!pipe) return run;
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            run.out.append(buffer, n);
-        const int status = ::pclose(pipe);
-        run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.err = ReadFileText(errFile);
-        return run;
-    }
+    SToolRun Run(const std::string& args) { return RunVelmTool(profile.Path(), args, dir.Path()); }
     void Settings(const char* board) {
         WriteFileText(profile.Path(),
                       std::string("[A/D Board]\nLine 0=") + board +
@@ -52,7 +33,7 @@ class MeasureCommand : public CVelmTest {
 TEST_F(MeasureCommand, CreatesTheDocumentAndAppendsAsModePointDoes) {
     Settings("Random Number Generator");
     const std::string doc = dir.File("lab.vpo");
-    SRun run = Run("measure --technique cdp --count 2 '" + doc + "'");
+    SToolRun run = Run("measure --technique cdp --count 2 '" + doc + "'");
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(LineCount(run.out), 4u);  // rules, calibration, two points
     EXPECT_NE(run.out.find("Current Density Sampling Rules:"), std::string::npos);
@@ -73,7 +54,7 @@ TEST_F(MeasureCommand, CreatesTheDocumentAndAppendsAsModePointDoes) {
 TEST_F(MeasureCommand, AFailedReadSavesNothingAndSaysWhy) {
     Settings("No A/D Board");
     const std::string doc = dir.File("lab.vpo");
-    SRun run = Run("measure --technique cdp '" + doc + "'");
+    SToolRun run = Run("measure --technique cdp '" + doc + "'");
     EXPECT_EQ(run.code, 1);
     EXPECT_TRUE(run.out.empty());
     EXPECT_NE(run.err.find("Reading A/D channels 0 to 3 failed on the A/D board \"No A/D Board\""),
