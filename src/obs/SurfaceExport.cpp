@@ -12,6 +12,7 @@
 #include "obs/ScanObs.h"
 #include "obs/WireObs.h"
 #include "platform/Format.h"
+#include "platform/NumberEntry.h"
 #include "platform/RunProgram.h"
 #include "platform/Services.h"
 #include "tech/IonCalibration.h"
@@ -58,20 +59,9 @@ int WordOr(uint16_t word, int low, int high, int fallback) {
 }
 
 bool ParseWhole(const std::string& text, long low, long high, int& value) {
-    size_t i = 0, end = text.size();
-    while (i < end && std::isspace(static_cast<unsigned char>(text[i])))
-        ++i;
-    while (end > i && std::isspace(static_cast<unsigned char>(text[end - 1])))
-        --end;
-    if (i == end || end - i > 9) return false;
-    long v = 0;
-    for (; i < end; ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
-        v = v * 10 + (text[i] - '0');
-    }
-    if (v < low || v > high) return false;
-    value = static_cast<int>(v);
-    return true;
+    const std::optional<int64_t> v = ParseDigitsEntry(text, low, high);
+    if (v) value = static_cast<int>(*v);
+    return v.has_value();
 }
 
 // One surface export into one file; scan documents are written into the same file.

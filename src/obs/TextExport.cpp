@@ -17,6 +17,7 @@
 #include "obs/RawADObs.h"
 #include "obs/ScanObs.h"
 #include "platform/Format.h"
+#include "platform/NumberEntry.h"
 #include "platform/Services.h"
 #include "tech/IonCalibration.h"
 #include "tech/SampRulesIon.h"
@@ -157,20 +158,9 @@ void CTextExportRun::ExportScan(const CScanObs& scan, const CDataDocument& docum
 }
 
 bool ParseWhole(const std::string& text, long low, long high, long& value) {
-    size_t i = 0, end = text.size();
-    while (i < end && std::isspace(static_cast<unsigned char>(text[i])))
-        ++i;
-    while (end > i && std::isspace(static_cast<unsigned char>(text[end - 1])))
-        --end;
-    if (i == end || end - i > 9) return false;
-    long v = 0;
-    for (; i < end; ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
-        v = v * 10 + (text[i] - '0');
-    }
-    if (v < low || v > high) return false;
-    value = v;
-    return true;
+    const std::optional<int64_t> v = ParseDigitsEntry(text, low, high);
+    if (v) value = static_cast<long>(*v);
+    return v.has_value();
 }
 
 bool IsExistingPath(const std::string& path) {

@@ -34,6 +34,18 @@ std::optional<int64_t> ParseWholeEntry(std::string_view text, int64_t low, int64
     return static_cast<int64_t>(*value);
 }
 
+std::optional<int64_t> ParseDigitsEntry(std::string_view text, int64_t low, int64_t high) {
+    const std::string_view t = Trimmed(text);
+    if (t.empty() || t.size() > 9) return std::nullopt;
+    int64_t value = 0;
+    for (char c : t) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value < low || value > high) return std::nullopt;
+    return value;
+}
+
 std::string FormatNumberEntry(double value) {
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);

@@ -27,3 +27,10 @@ TEST(NumberEntry, FormattedNumbersReadBackExactly) {
     EXPECT_EQ(FormatNumberEntry(0.02), "0.02");
     EXPECT_EQ(FormatNumberEntry(3.0), "3");
 }
+
+TEST(NumberEntry, CountsAreDigitsOnly) {
+    EXPECT_EQ(ParseDigitsEntry(" 12 ", 0, 999), 12);
+    for (const char* bad : {"", "-1", "+1", "1.0", "1e2", "12a", "1234567890"})
+        EXPECT_FALSE(ParseDigitsEntry(bad, 0, 2000000000).has_value()) << bad;
+    EXPECT_FALSE(ParseDigitsEntry("1000", 0, 999).has_value());
+}
