@@ -18,6 +18,7 @@
 
 #include "app/FileNumbering.h"
 #include "app/MainFrame.h"
+#include "gui/GuiTestSupport.h"
 #include "gui/app/AdBoardTestDialog.h"
 #include "gui/app/Dialogs.h"
 #include "gui/app/RootDirectoryDialogs.h"
@@ -29,13 +30,6 @@ namespace fs = std::filesystem;
 
 namespace {
 class ShellDialogsTest : public CVelmTest {};
-
-template <typename T = QWidget>
-T* Child(QWidget& parent, const char* name) {
-    T* child = parent.findChild<T*>(name);
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
 
 void ClickOk(QDialog& dialog) {
     dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();

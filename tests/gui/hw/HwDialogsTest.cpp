@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <functional>
 
+#include "gui/GuiTestSupport.h"
 #include "gui/hw/ImageView.h"
 #include "gui/hw/LiveVideoWindow.h"
 #include "gui/hw/QtFgDialogs.h"
@@ -18,26 +19,6 @@
 #include "support/TestEnv.h"
 
 namespace {
-
-// Runs `action` on the first visible top-level widget of type T once a modal loop shows it.
-template <typename T>
-void OnNext(std::function<void(T*)> action, int triesLeft = 200) {
-    QTimer::singleShot(5, [action, triesLeft] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* found = qobject_cast<T*>(w); found && found->isVisible()) {
-                action(found);
-                return;
-            }
-        if (triesLeft > 0) OnNext<T>(action, triesLeft - 1);
-    });
-}
-
-template <typename T = QWidget>
-T* Child(QWidget* parent, const char* name) {
-    T* child = parent->findChild<T*>(name);
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
 
 class HwDialogsTest : public CVelmTest {
   protected:

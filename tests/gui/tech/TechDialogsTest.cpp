@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "gui/GuiTestSupport.h"
 #include "gui/obs/ObsDocDialogsQt.h"
 #include "gui/tech/TechDialogsQt.h"
 #include "obs/IonObs.h"
@@ -22,26 +23,6 @@
 #include "tech/SampRulesWire.h"
 
 namespace {
-
-// Runs `action` on the visible dialog of type T once its modal loop shows it.
-template <typename T>
-void OnNext(std::function<void(T*)> action, int triesLeft = 200) {
-    QTimer::singleShot(5, [action, triesLeft] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* found = qobject_cast<T*>(w); found && found->isVisible()) {
-                action(found);
-                return;
-            }
-        if (triesLeft > 0) OnNext<T>(action, triesLeft - 1);
-    });
-}
-
-template <typename T = QLineEdit>
-T* Child(QWidget* parent, const char* name) {
-    T* child = parent->findChild<T*>(name);
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
 
 void Press(QDialog* d, QDialogButtonBox::StandardButton which) {
     d->findChild<QDialogButtonBox*>()->button(which)->click();
@@ -58,13 +39,13 @@ TEST_F(QtDialogsTest, CdpRulesDialogRefusesATypingSlipAndKeepsTheEntries) {
     CWireRulesLogic logic(rules);
     OnNext<CWireRulesDialog>([this](CWireRulesDialog* d) {
         EXPECT_EQ(d->windowTitle(), "Current Density Probe Sampling Rules");
-        EXPECT_EQ(Child(d, "edit1042")->text(), "0.5");
-        Child(d, "edit1038")->setText("0,02");
+        EXPECT_EQ(Child<QLineEdit>(d, "edit1042")->text(), "0.5");
+        Child<QLineEdit>(d, "edit1038")->setText("0,02");
         Press(d, QDialogButtonBox::Ok);
         EXPECT_TRUE(d->isVisible());
         EXPECT_EQ(prompt.LastText(), "Please enter a number for \"Wait for\" (not \"0,02\").");
-        Child(d, "edit1038")->setText("0.05");
-        Child(d, "edit1101")->setText("4");
+        Child<QLineEdit>(d, "edit1038")->setText("0.05");
+        Child<QLineEdit>(d, "edit1101")->setText("4");
         Press(d, QDialogButtonBox::Ok);
     });
     ASSERT_TRUE(tech.EditWireRules(logic));
@@ -76,10 +57,10 @@ TEST_F(QtDialogsTest, RawADDialogTakesTheModeAndOrderRadios) {
     CSampRulesRawAD rules;
     CRawADRulesLogic logic(rules);
     OnNext<CRawADRulesDialog>([](CRawADRulesDialog* d) {
-        EXPECT_EQ(Child(d, "edit1345")->text(), "0.20");
+        EXPECT_EQ(Child<QLineEdit>(d, "edit1345")->text(), "0.20");
         Child<QRadioButton>(d, "radio1344")->setChecked(true);
         Child<QRadioButton>(d, "radio1349")->setChecked(true);
-        Child(d, "edit1040")->setText("6");
+        Child<QLineEdit>(d, "edit1040")->setText("6");
         Press(d, QDialogButtonBox::Ok);
     });
     ASSERT_TRUE(tech.EditRawADRules(logic));
@@ -124,8 +105,8 @@ TEST_F(QtDialogsTest, TimeRangeAndReferenceDialogs) {
     ref.SetShape(3, 1);
     CIonReferenceLogic ion(ref);
     OnNext<CIonReferenceDialog>([](CIonReferenceDialog* d) {
-        EXPECT_EQ(Child(d, "samples")->text(), "0 0 0");
-        Child(d, "samples")->setText("1 2 3");
+        EXPECT_EQ(Child<QLineEdit>(d, "samples")->text(), "0 0 0");
+        Child<QLineEdit>(d, "samples")->setText("1 2 3");
         Press(d, QDialogButtonBox::Ok);
     });
     ASSERT_TRUE(docs.EditIonReference(ion));
@@ -133,7 +114,7 @@ TEST_F(QtDialogsTest, TimeRangeAndReferenceDialogs) {
 
     CWireReferenceLogic wire(CDVector4(1, 2, 3, 4));
     OnNext<CWireReferenceDialog>([](CWireReferenceDialog* d) {
-        Child(d, "Y Quad")->setText("-4");
+        Child<QLineEdit>(d, "Y Quad")->setText("-4");
         Press(d, QDialogButtonBox::Ok);
     });
     ASSERT_TRUE(docs.EditWireReference(wire));
