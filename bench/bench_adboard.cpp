@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "app/Profile.h"
 #include "hw/AdBoard.h"
 #include "platform/PortIo.h"
 #include "platform/Prompt.h"
 #include "platform/Services.h"
+#include "settings/Profile.h"
 
 namespace {
 

@@ -15,12 +15,12 @@
 #include <string>
 
 #include "obs/ObsDoc.h"
+#include "obs/SampRulesWire.h"
 #include "obs/TextExport.h"
+#include "obs/WireCalibration.h"
 #include "obs/WireObs.h"
 #include "platform/Prompt.h"
 #include "platform/Services.h"
-#include "tech/SampRulesWire.h"
-#include "tech/WireCalibration.h"
 
 namespace {
 

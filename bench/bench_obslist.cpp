@@ -12,9 +12,9 @@
 
 #include "obs/ObsDoc.h"
 #include "obs/ObsListModel.h"
+#include "obs/SampRulesWire.h"
+#include "obs/WireCalibration.h"
 #include "obs/WireObs.h"
-#include "tech/SampRulesWire.h"
-#include "tech/WireCalibration.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/Profile.h"
 #include "platform/AtomicFile.h"
 #include "platform/Format.h"
 #include "platform/Prompt.h"
 #include "platform/Services.h"
+#include "settings/Profile.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <cstring>
 #include <string>
 
-#include "app/Profile.h"
 #include "platform/AtomicFile.h"
 #include "platform/Prompt.h"
 #include "platform/Services.h"
+#include "settings/Profile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static std::string path = [] {

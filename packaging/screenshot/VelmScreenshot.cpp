@@ -11,10 +11,10 @@
 #include <clocale>
 #include <cstdio>
 
-#include "app/Profile.h"
 #include "gui/app/Dialogs.h"
 #include "gui/app/MainWindow.h"
 #include "platform/Services.h"
+#include "settings/Profile.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

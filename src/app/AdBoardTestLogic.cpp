@@ -5,12 +5,12 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/FileNumbering.h"
-#include "app/Profile.h"
 #include "hw/AdBoard.h"
 #include "platform/Format.h"
 #include "platform/NumberEntry.h"
 #include "platform/Services.h"
+#include "settings/FileNumbering.h"
+#include "settings/Profile.h"
 
 namespace {
 // Written and read with the same format ("%lf" is a double either way).

@@ -5,10 +5,6 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "app/FileNumbering.h"
-#include "app/Profile.h"
-#include "app/RootDirectory.h"
-#include "app/Station.h"
 #include "hw/AdBoard.h"
 #include "hw/Bmp.h"
 #include "hw/FgBoard.h"
@@ -17,6 +13,10 @@
 #include "platform/Format.h"
 #include "platform/NumberEntry.h"
 #include "platform/Services.h"
+#include "settings/FileNumbering.h"
+#include "settings/Profile.h"
+#include "settings/RootDirectory.h"
+#include "tech/Station.h"
 
 namespace {
 CMainFrame* theMainFrame = nullptr;
@@ -57,19 +57,8 @@ class CParameterProblems {
 }  // namespace
 
 CMainFrame::CMainFrame() {
-    adBoard = std::make_unique<CAdBoard>();
-    fgBoard = std::make_unique<CFgBoard>();
-    probe = std::make_unique<CMsWcmc>();
-    probe->LoadSettings(kProbeMotionSection);
-    sample = std::make_unique<CMsWcmc>();
-    sample->LoadSettings(kSampleMotionSection);
-    tip = std::make_unique<CMsWcmc>();
-    tip->LoadSettings(kTipMotionSection);
-    station = std::make_unique<CStation>();
-    SetPositionSource([this](CDVector4& probePosition, CDVector4& samplePosition) {
-        probePosition = probe->Position();
-        samplePosition = sample->Position();
-    });
+    devices = std::make_unique<CDevices>();
+    station = std::make_unique<CStation>(devices.get());
     theMainFrame = this;
     LoadParameters();
     SyncZMinimumEntries();
@@ -78,11 +67,7 @@ CMainFrame::CMainFrame() {
 CMainFrame::~CMainFrame() {
     if (mouseActive) EndMouseControl();
     SaveParameters();
-    // Only the running frame's stages stamp observations; another frame's end leaves them.
-    if (theMainFrame == this) {
-        theMainFrame = nullptr;
-        SetPositionSource(nullptr);
-    }
+    if (theMainFrame == this) theMainFrame = nullptr;
 }
 
 CMainFrame* TheMainFrame() {
@@ -165,9 +150,9 @@ void CMainFrame::LoadParameters() {
         diagnostics = false;
         profile.WriteProfileString(section, "Diagnostics", "OFF");
     }
-    probe->SetDiagnostics(diagnostics);
-    sample->SetDiagnostics(diagnostics);
-    tip->SetDiagnostics(diagnostics);
+    ProbeSystem().SetDiagnostics(diagnostics);
+    SampleSystem().SetDiagnostics(diagnostics);
+    TipSystem().SetDiagnostics(diagnostics);
 }
 
 void CMainFrame::SaveParameters() const {
@@ -291,8 +276,8 @@ bool CMainFrame::OnKey(EMotionKey key, int repeat, bool ctrl) {
             return false;
     }
     if (key == EMotionKey::Home || key == EMotionKey::End) {
-        if (probeKbd) ApplyZMinimum(EStage::Probe, probe->zMinimumOn != 0);
-        if (sampleKbd) ApplyZMinimum(EStage::Sample, sample->zMinimumOn != 0);
+        if (probeKbd) ApplyZMinimum(EStage::Probe, ProbeSystem().zMinimumOn != 0);
+        if (sampleKbd) ApplyZMinimum(EStage::Sample, SampleSystem().zMinimumOn != 0);
     }
     MoveKeyboardStages(delta);
     return true;
@@ -489,9 +474,9 @@ void CMainFrame::SyncZMinimumEntries() {
 void CMainFrame::TestFrameGrabber() {
     Prompt().Message("Test of Live Video coming up ...", EPromptIcon::Information);
     view->ShowLiveVideo(true);
-    fgBoard->PickOnImage("Check cursor response ...");
+    FgBoard().PickOnImage("Check cursor response ...");
     CBitmapImage image;
-    bool ok = fgBoard->GrabBitmap(image) &&
+    bool ok = FgBoard().GrabBitmap(image) &&
               WriteBmpFile(JoinPath(GetRootDirectory(), "fgtest.bmp"), image);
     view->ShowLiveVideo(false);
     Prompt().Message(ok ? "Frame capture successful!" : "Frame capture failed!",
@@ -513,7 +498,7 @@ void CMainFrame::SetDaOutput(const SDaOutput& output) {
     da = output;
     SaveParameters();
     for (int c = 0; c < 2; ++c)
-        if (da.IsConstant(c)) adBoard->SetDA(c, da.constVolts[c]);
+        if (da.IsConstant(c)) AdBoard().SetDA(c, da.constVolts[c]);
     StartTracker();
 }
 
@@ -544,8 +529,8 @@ void CMainFrame::OnTrackerTick() {
         if (!da.Tracks(c)) continue;
         double volts = 0.0;
         // A failed read has been reported by the board; the output then keeps its value.
-        if (adBoard->ReadChannels(da.avgSec, da.trackCh[c], da.trackCh[c], &volts))
-            adBoard->SetDA(c, volts);
+        if (AdBoard().ReadChannels(da.avgSec, da.trackCh[c], da.trackCh[c], &volts))
+            AdBoard().SetDA(c, volts);
     }
 }
 

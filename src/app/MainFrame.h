@@ -14,16 +14,11 @@
 #include <optional>
 #include <string>
 
+#include "hw/Devices.h"
 #include "hw/motion/GoToPositionLogic.h"
-#include "obs/Vector4.h"
+#include "platform/Vector4.h"
 
-class CAdBoard;
-class CFgBoard;
-class CMsWcmc;
 class CStation;
-
-// The two stages the control bar drives.
-enum class EStage { Probe, Sample };
 
 // Keys of the keyboard stage control, as the window system's keys are mapped onto them.
 enum class EMotionKey {
@@ -114,21 +109,21 @@ class CMainFrame {
     static constexpr int kMemoryTimerMs = 5000;
     static constexpr int kTrackerTimerMs = 1000;
 
-    // Builds the hardware objects in order (A/D board, frame grabber, probe, sample and tip
-    // stages, each loading its settings section) and the station state, makes the stage
-    // positions the ones every new observation is stamped with, and loads "Mainframe
+    // Builds the station's devices (A/D board, frame grabber, probe, sample and tip stages,
+    // each loading its settings section) and the station state on them, and loads "Mainframe
     // Parameters" (asking whether diagnostics stay on when they are).
     CMainFrame();
     ~CMainFrame();
     CMainFrame(const CMainFrame&) = delete;
     CMainFrame& operator=(const CMainFrame&) = delete;
 
-    CAdBoard& AdBoard() { return *adBoard; }
-    CFgBoard& FgBoard() { return *fgBoard; }
-    CMsWcmc& ProbeSystem() { return *probe; }
-    CMsWcmc& SampleSystem() { return *sample; }
-    CMsWcmc& TipSystem() { return *tip; }
-    CMsWcmc& Stage(EStage stage) { return stage == EStage::Probe ? *probe : *sample; }
+    CDevices& Devices() { return *devices; }
+    CAdBoard& AdBoard() { return devices->AdBoard(); }
+    CFgBoard& FgBoard() { return devices->FgBoard(); }
+    CMsWcmc& ProbeSystem() { return devices->ProbeSystem(); }
+    CMsWcmc& SampleSystem() { return devices->SampleSystem(); }
+    CMsWcmc& TipSystem() { return devices->TipSystem(); }
+    CMsWcmc& Stage(EStage stage) { return devices->Stage(stage); }
     CStation& Station() { return *station; }
 
     // The window binds itself here (null: none) and, where it can, the screen pointer.
@@ -246,11 +241,7 @@ class CMainFrame {
     void ReadMicronsPerKey();
     void ReadMicronsPer50Pix();
 
-    std::unique_ptr<CAdBoard> adBoard;
-    std::unique_ptr<CFgBoard> fgBoard;
-    std::unique_ptr<CMsWcmc> probe;
-    std::unique_ptr<CMsWcmc> sample;
-    std::unique_ptr<CMsWcmc> tip;
+    std::unique_ptr<CDevices> devices;
     std::unique_ptr<CStation> station;
 
     CMainFrameView noView;

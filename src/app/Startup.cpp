@@ -3,14 +3,14 @@
 #include <climits>
 #include <filesystem>
 
-#include "app/FileNumbering.h"
 #include "app/MainFrame.h"
-#include "app/Profile.h"
 #include "hw/AdBoard.h"
 #include "hw/FgBoard.h"
 #include "hw/MsWcmc.h"
 #include "platform/Format.h"
 #include "platform/Services.h"
+#include "settings/FileNumbering.h"
+#include "settings/Profile.h"
 
 namespace fs = std::filesystem;
 

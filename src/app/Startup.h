@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "app/DocTemplates.h"
-#include "app/RecentFiles.h"
-#include "app/RootDirectory.h"
+#include "settings/RecentFiles.h"
+#include "settings/RootDirectory.h"
 
 // What the start-up and the opening of documents need from the window system.
 class CStartupUi {

@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <clocale>
 
-#include "app/Profile.h"
 #include "app/Startup.h"
 #include "gui/app/Dialogs.h"
 #include "gui/app/MainWindow.h"
@@ -12,6 +11,7 @@
 #include "gui/platform/QtText.h"
 #include "gui/platform/SingleInstance.h"
 #include "platform/Services.h"
+#include "settings/Profile.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

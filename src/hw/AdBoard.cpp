@@ -3,7 +3,6 @@
 #include <climits>
 #include <cmath>
 
-#include "app/Profile.h"
 #include "hw/ad/AdBoardSetupLogic.h"
 #include "hw/ad/AdDriver.h"
 #include "hw/ad/DaqmxBoard.h"
@@ -13,6 +12,7 @@
 #include "platform/Format.h"
 #include "platform/PortIo.h"
 #include "platform/Services.h"
+#include "settings/Profile.h"
 
 const char* const CAdBoard::kSettingsNames[kTypeCount] = {
     "<None>",

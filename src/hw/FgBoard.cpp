@@ -6,8 +6,6 @@
 #include <cstring>
 #include <new>
 
-#include "app/Profile.h"
-#include "app/RootDirectory.h"
 #include "hw/fg/AdjustInputLogic.h"
 #include "hw/fg/FgSetupLogic.h"
 #include "hw/fg/FileGrabber.h"
@@ -16,6 +14,8 @@
 #include "hw/fg/PickOnImageLogic.h"
 #include "platform/Format.h"
 #include "platform/Services.h"
+#include "settings/Profile.h"
+#include "settings/RootDirectory.h"
 
 namespace {
 

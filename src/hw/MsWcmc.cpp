@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <limits>
 
-#include "app/Profile.h"
 #include "hw/motion/MotionSetupLogic.h"
 #include "platform/Format.h"
 #include "platform/Services.h"
+#include "settings/Profile.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "hw/motion/FlexMotionCtl.h"
 #include "hw/motion/MotionDialogs.h"
-#include "obs/Vector4.h"
+#include "platform/Vector4.h"
 
 // Speed modes, stored in settings and archives as these numbers.
 inline constexpr int kSpeedModeLinear = 1048;  // straight-line move at the maximum speeds

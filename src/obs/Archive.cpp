@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "obs/Vector4.h"
 #include "platform/AtomicFile.h"
+#include "platform/Vector4.h"
 
 namespace {
 // Tags of object references.
@@ -200,11 +200,20 @@ uint64_t CArchive::ReadCount() {
 }
 
 void CArchive::Vector(CDVector4& v) {
-    v.Serialize(*this);
+    Double(v.x);
+    Double(v.y);
+    Double(v.z);
+    Double(v.w);
 }
 
 void CArchive::Vector(CIVector4& v) {
-    v.Serialize(*this);
+    int c[4] = {v.x, v.y, v.z, v.w};
+    for (int& e : c)
+        Word(e);
+    v.x = c[0];
+    v.y = c[1];
+    v.z = c[2];
+    v.w = c[3];
 }
 
 void CArchive::Doubles(double* values, size_t count) {

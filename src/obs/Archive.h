@@ -187,7 +187,9 @@ class CArchive {
         else
             v = ReadString();
     }
+    // A vector embedded in a record: x, y, z, w as four doubles.
     void Vector(CDVector4& v);
+    // x, y, z, w as four WORDs (only 0..65535 survive; -1 comes back 65535).
     void Vector(CIVector4& v);
     // `count` doubles as they lie in memory (little-endian machines only, as the files are).
     void Doubles(double* values, size_t count);

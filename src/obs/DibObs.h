@@ -15,7 +15,7 @@ class CDibObs : public CVelmObs {
                   unsigned options) const override;
     void Export(std::string& text, const CDataDocument* document, unsigned options) const override;
     bool Open(CDataDocument* document, unsigned options) override;
-    bool Edit() override { return true; }
+    bool Edit(CTechniques&) override { return true; }
     void GetOperationName(std::string& text) const override;
     std::unique_ptr<CVelmObs> Clone() const override;
 

@@ -4,10 +4,10 @@
 #include <new>
 
 #include "obs/DataDocument.h"
+#include "obs/IonCalibration.h"
+#include "obs/SampRulesIon.h"
 #include "platform/Format.h"
 #include "platform/Services.h"
-#include "tech/IonCalibration.h"
-#include "tech/SampRulesIon.h"
 
 namespace {
 // Writes exactly `count` doubles of `v` (zeros where it is shorter), so that what is stored

@@ -1,7 +1,7 @@
 #include "obs/LogEntry.h"
 
-#include "app/Profile.h"
 #include "obs/InterestPointObs.h"
+#include "settings/Profile.h"
 
 namespace {
 std::function<bool(const std::string&)>& OpenExportedFile() {

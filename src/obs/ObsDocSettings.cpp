@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <string>
 
-#include "app/Profile.h"
 #include "obs/ExportOptions.h"
 #include "obs/ObsDoc.h"
 #include "platform/Services.h"
-#include "tech/SettingsLines.h"
+#include "settings/Profile.h"
+#include "settings/SettingsLines.h"
 
 namespace {
 

@@ -9,17 +9,17 @@
 #include "obs/DibObs.h"
 #include "obs/ExportFormat.h"
 #include "obs/InterestPointObs.h"
+#include "obs/IonCalibration.h"
 #include "obs/IonObs.h"
 #include "obs/LogEntry.h"
 #include "obs/RawADObs.h"
+#include "obs/SampRulesIon.h"
 #include "obs/ScanObs.h"
 #include "obs/SurfaceExport.h"
 #include "obs/VidSeqObs.h"
+#include "obs/WireCalibration.h"
 #include "obs/WireObs.h"
 #include "platform/Format.h"
-#include "tech/IonCalibration.h"
-#include "tech/SampRulesIon.h"
-#include "tech/WireCalibration.h"
 
 namespace {
 

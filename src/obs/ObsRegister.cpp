@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "tech/IonCalibration.h"
-#include "tech/SampRulesIon.h"
-#include "tech/SampRulesRawAD.h"
-#include "tech/SampRulesWire.h"
-#include "tech/WireCalibration.h"
+#include "obs/IonCalibration.h"
+#include "obs/SampRulesIon.h"
+#include "obs/SampRulesRawAD.h"
+#include "obs/SampRulesWire.h"
+#include "obs/WireCalibration.h"
 
 namespace {
 // "Not later than": the same second and milliseconds count as in force.

@@ -4,21 +4,21 @@
 
 #include <cstring>
 
-#include "display/OpticalSystem.h"
 #include "obs/Archive.h"
 #include "obs/DibObs.h"
 #include "obs/InterestPointObs.h"
+#include "obs/IonCalibration.h"
 #include "obs/IonObs.h"
 #include "obs/LogEntry.h"
+#include "obs/OpticalSystem.h"
 #include "obs/RawADObs.h"
+#include "obs/SampRulesIon.h"
+#include "obs/SampRulesRawAD.h"
+#include "obs/SampRulesWire.h"
 #include "obs/ScanObs.h"
 #include "obs/VidSeqObs.h"
+#include "obs/WireCalibration.h"
 #include "obs/WireObs.h"
-#include "tech/IonCalibration.h"
-#include "tech/SampRulesIon.h"
-#include "tech/SampRulesRawAD.h"
-#include "tech/SampRulesWire.h"
-#include "tech/WireCalibration.h"
 
 #define VELM_STORED_CLASSES(X) \
     X(CVelmObs, 1)             \

@@ -4,8 +4,8 @@
 
 #include <vector>
 
+#include "obs/SampRulesRawAD.h"
 #include "obs/VelmObs.h"
-#include "tech/SampRulesRawAD.h"
 
 class CRawADObs : public CVelmObs {
     VELM_DECLARE_SERIAL(CRawADObs)

@@ -31,12 +31,12 @@ bool CScanObs::Open(CDataDocument* document, unsigned) {
     return OpenLinkedFile(fileName, document);
 }
 
-std::unique_ptr<CVelmObs> CScanObs::TakeObservation() {
-    return scanDocument ? scanDocument->TakeObservation() : nullptr;
+std::unique_ptr<CVelmObs> CScanObs::TakeObservation(CTechniques& techniques) {
+    return scanDocument ? scanDocument->TakeObservation(techniques) : nullptr;
 }
 
-bool CScanObs::Edit() {
-    return scanDocument ? scanDocument->Edit() : false;
+bool CScanObs::Edit(CTechniques& techniques) {
+    return scanDocument ? scanDocument->Edit(techniques) : false;
 }
 
 void CScanObs::GetOperationName(std::string& text) const {

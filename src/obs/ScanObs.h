@@ -14,9 +14,9 @@ class IScanDocument {
     // The estimated acquisition time of one scan, in seconds.
     virtual double GetNumber() const = 0;
     // Runs the scan set-up; false when cancelled.
-    virtual bool Edit() { return false; }
+    virtual bool Edit(CTechniques&) { return false; }
     // Runs the scan and returns the observation that records it (none on failure).
-    virtual std::unique_ptr<CVelmObs> TakeObservation() { return nullptr; }
+    virtual std::unique_ptr<CVelmObs> TakeObservation(CTechniques&) { return nullptr; }
 };
 
 class CScanObs : public CVelmObs {
@@ -33,8 +33,8 @@ class CScanObs : public CVelmObs {
                   unsigned options) const override;
     void Export(std::string& text, const CDataDocument* document, unsigned options) const override;
     bool Open(CDataDocument* document, unsigned options) override;
-    std::unique_ptr<CVelmObs> TakeObservation() override;
-    bool Edit() override;
+    std::unique_ptr<CVelmObs> TakeObservation(CTechniques& techniques) override;
+    bool Edit(CTechniques& techniques) override;
     void GetOperationName(std::string& text) const override;
 
     std::string fileName;

@@ -4,22 +4,22 @@
 #include <cctype>
 #include <cmath>
 
-#include "app/FileNumbering.h"
-#include "app/Profile.h"
 #include "obs/DataDocument.h"
+#include "obs/IonCalibration.h"
 #include "obs/IonObs.h"
 #include "obs/LinkedFile.h"
+#include "obs/SampRulesIon.h"
+#include "obs/SampRulesRawAD.h"
+#include "obs/SampRulesWire.h"
 #include "obs/ScanObs.h"
+#include "obs/WireCalibration.h"
 #include "obs/WireObs.h"
 #include "platform/Format.h"
 #include "platform/NumberEntry.h"
 #include "platform/RunProgram.h"
 #include "platform/Services.h"
-#include "tech/IonCalibration.h"
-#include "tech/SampRulesIon.h"
-#include "tech/SampRulesRawAD.h"
-#include "tech/SampRulesWire.h"
-#include "tech/WireCalibration.h"
+#include "settings/FileNumbering.h"
+#include "settings/Profile.h"
 
 const char* const kCdpQuantityLabels[8] = {
     "X current density",   "Y current density", "Total current density",

@@ -8,19 +8,19 @@
 #include <ctime>
 #include <set>
 
-#include "app/FileNumbering.h"
-#include "app/Profile.h"
-#include "app/RootDirectory.h"
 #include "obs/DataDocument.h"
+#include "obs/IonCalibration.h"
 #include "obs/IonObs.h"
 #include "obs/LinkedFile.h"
 #include "obs/RawADObs.h"
+#include "obs/SampRulesIon.h"
 #include "obs/ScanObs.h"
 #include "platform/Format.h"
 #include "platform/NumberEntry.h"
 #include "platform/Services.h"
-#include "tech/IonCalibration.h"
-#include "tech/SampRulesIon.h"
+#include "settings/FileNumbering.h"
+#include "settings/Profile.h"
+#include "settings/RootDirectory.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <fstream>
 
-#include "app/RootDirectory.h"
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
+#include "settings/RootDirectory.h"
 
 namespace {
 

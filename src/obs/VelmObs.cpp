@@ -75,11 +75,11 @@ bool CVelmObs::Open(CDataDocument* document, unsigned options) {
     return true;
 }
 
-std::unique_ptr<CVelmObs> CVelmObs::TakeObservation() {
+std::unique_ptr<CVelmObs> CVelmObs::TakeObservation(CTechniques&) {
     return nullptr;
 }
 
-bool CVelmObs::Edit() {
+bool CVelmObs::Edit(CTechniques&) {
     return false;
 }
 

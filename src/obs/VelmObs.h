@@ -10,10 +10,11 @@
 #include <string>
 
 #include "obs/Archive.h"
-#include "obs/Vector4.h"
+#include "platform/Vector4.h"
 
 class CDataDocument;
 class CObsRegister;
+class CTechniques;
 class CWireCalibration;
 class CSampRulesIon;
 class CIonCalibration;
@@ -104,10 +105,11 @@ class CVelmObs : public CSerializable {
     virtual void AddToList(CObsRegister& reg) const;
     // The double-click action: shows the description in an information box.
     virtual bool Open(CDataDocument* document, unsigned options);
-    // Rules and vector-scan operations take a new observation; others none.
-    virtual std::unique_ptr<CVelmObs> TakeObservation();
+    // Rules and vector-scan operations take a new observation with the station's techniques;
+    // others none.
+    virtual std::unique_ptr<CVelmObs> TakeObservation(CTechniques& techniques);
     // Runs the class's set-up; false when cancelled or when there is none.
-    virtual bool Edit();
+    virtual bool Edit(CTechniques& techniques);
     // The heading used in acquisition and vector-scan texts.
     virtual void GetOperationName(std::string& text) const;
     // A copy, for the classes that can be copied (images, rules, calibrations); else null.

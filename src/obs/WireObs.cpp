@@ -1,8 +1,8 @@
 #include "obs/WireObs.h"
 
 #include "obs/DataDocument.h"
+#include "obs/WireCalibration.h"
 #include "platform/Format.h"
-#include "tech/WireCalibration.h"
 
 namespace {
 const CWireCalibration* CalibrationFor(const CVelmObs& obs, const CDataDocument* document) {

@@ -17,6 +17,7 @@ class CSampRulesRawAD;
 class CWireObs;
 class CWireReference;
 class CRawADObs;
+class CVelmObs;
 
 // What the desktop program does around an acquisition: the busy cursor while the user
 // interface is frozen, and a refresh of the main window afterwards. Empty: nothing.
@@ -52,6 +53,13 @@ bool AcquireWireReference(const CSampRulesWire* rules, CWireReference& ref, CAdB
 // that cannot be read (no channel, a burst larger than the board takes) is refused with a
 // message before anything waits.
 bool AcquireRawAD(const CSampRulesRawAD& rules, CRawADObs& obs, CAdBoard& board);
+
+// What `rules` take: a CDP reference when they are marked for references (it replaces
+// `currentReference`), else a point; null after a message when it could not be taken.
+std::unique_ptr<CVelmObs> TakeWireObservation(const CSampRulesWire& rules, CAdBoard& board,
+                                              CDVector4& currentReference);
+// A new CRawADObs with a copy of the rules; null after a message.
+std::unique_ptr<CVelmObs> TakeRawADObservation(const CSampRulesRawAD& rules, CAdBoard& board);
 
 // The stored record of a raw A/D observation holds one burst of BurstNum values, so a burst
 // of several channels is stored as one observation per channel (same stamps, rules narrowed to

@@ -2,13 +2,12 @@
 
 #include <new>
 
-#include "app/MainFrame.h"
 #include "hw/AdBoard.h"
 #include "obs/RawADObs.h"
+#include "obs/SampRulesRawAD.h"
 #include "platform/Format.h"
 #include "platform/Services.h"
 #include "tech/Acquisition.h"
-#include "tech/SampRulesRawAD.h"
 
 namespace {
 
@@ -122,17 +121,7 @@ std::vector<std::unique_ptr<CRawADObs>> SplitForStorage(std::unique_ptr<CRawADOb
     return out;
 }
 
-std::unique_ptr<CVelmObs> CSampRulesRawAD::TakeObservation() {
-    CMainFrame* frame = TheMainFrame();
-    if (frame == nullptr) {
-        Prompt().Message("No station is running, so the A/D board cannot be read.",
-                         EPromptIcon::Exclamation);
-        return nullptr;
-    }
-    return TakeObservation(frame->AdBoard());
-}
-
-std::unique_ptr<CVelmObs> CSampRulesRawAD::TakeObservation(CAdBoard& board) {
+std::unique_ptr<CVelmObs> TakeRawADObservation(const CSampRulesRawAD& rules, CAdBoard& board) {
     std::unique_ptr<CRawADObs> obs;
     try {
         obs = std::make_unique<CRawADObs>();
@@ -140,6 +129,6 @@ std::unique_ptr<CVelmObs> CSampRulesRawAD::TakeObservation(CAdBoard& board) {
         Prompt().Message("Insufficient Memory for Raw A/D Observation");
         return nullptr;
     }
-    if (!AcquireRawAD(*this, *obs, board)) return nullptr;
+    if (!AcquireRawAD(rules, *obs, board)) return nullptr;
     return obs;
 }

@@ -3,10 +3,10 @@
 #include <climits>
 #include <cmath>
 
+#include "obs/SampRulesWire.h"
 #include "platform/Format.h"
 #include "platform/Services.h"
 #include "tech/DialogFields.h"
-#include "tech/SampRulesWire.h"
 
 namespace {
 
@@ -124,4 +124,36 @@ bool CScriptedTechDialogs::EditRawADRules(CRawADRulesLogic& logic) {
 }
 bool CScriptedTechDialogs::SetResistivity(CResistivityLogic& logic) {
     return RunScripted(resistivity, logic, shown);
+}
+
+bool EditWireRules(CSampRulesWire& rules, const char* key) {
+    rules.SaveSettings(key);
+    CSampRulesWire shown;
+    shown.CopyRulesFrom(rules);
+    shown.LoadSettings(key);
+    CWireRulesLogic logic(shown);
+    if (!TechDialogs().EditWireRules(logic)) return false;
+    const bool reference = rules.MakesReferences();
+    rules.WaitPeriod = logic.waitPeriod;
+    rules.SamplePeriod = reference ? -logic.samplePeriod : logic.samplePeriod;
+    rules.RefPeriod = logic.refPeriod;
+    rules.FirstChan = logic.firstChan;
+    rules.StampNow();
+    rules.StampPositions();
+    rules.SaveSettings(key);
+    return true;
+}
+
+bool EditRawADRules(CSampRulesRawAD& rules, const char* key) {
+    rules.SaveSettings(key);
+    CSampRulesRawAD shown;
+    shown.CopyRulesFrom(rules);
+    shown.LoadSettings(key);
+    CRawADRulesLogic logic(shown);
+    if (!TechDialogs().EditRawADRules(logic)) return false;
+    rules.CopyRulesFrom(logic.rules);
+    rules.StampNow();
+    rules.StampPositions();
+    rules.SaveSettings(key);
+    return true;
 }

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "tech/SampRulesRawAD.h"
+#include "obs/SampRulesRawAD.h"
 
 class CSampRulesWire;
 
@@ -71,6 +71,12 @@ class CTechDialogs {
 };
 
 CTechDialogs& TechDialogs();
+
+// The sampling-rules dialogs on the values under `key` of velm.ini (the document's rules use
+// "Point "). OK keeps the CDP rules' reference mark, stamps the rules and saves them under the
+// key; false when cancelled.
+bool EditWireRules(CSampRulesWire& rules, const char* key);
+bool EditRawADRules(CSampRulesRawAD& rules, const char* key);
 void SetTechDialogs(CTechDialogs* dialogs);
 
 class CScopedTechDialogs {

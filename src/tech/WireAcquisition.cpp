@@ -4,13 +4,11 @@
 #include <cmath>
 #include <new>
 
-#include "app/MainFrame.h"
-#include "app/Station.h"
 #include "hw/AdBoard.h"
+#include "obs/SampRulesWire.h"
 #include "obs/WireObs.h"
 #include "platform/Services.h"
 #include "tech/Acquisition.h"
-#include "tech/SampRulesWire.h"
 
 namespace {
 
@@ -65,19 +63,9 @@ bool AcquireWireReference(const CSampRulesWire* rules, CWireReference& ref, CAdB
     return true;
 }
 
-std::unique_ptr<CVelmObs> CSampRulesWire::TakeObservation() {
-    CMainFrame* frame = TheMainFrame();
-    if (frame == nullptr) {
-        Prompt().Message("No station is running, so the A/D board cannot be read.",
-                         EPromptIcon::Exclamation);
-        return nullptr;
-    }
-    return TakeObservation(frame->AdBoard(), frame->Station().wireReference.reading);
-}
-
-std::unique_ptr<CVelmObs> CSampRulesWire::TakeObservation(CAdBoard& board,
-                                                          CDVector4& currentReference) {
-    if (MakesReferences()) {
+std::unique_ptr<CVelmObs> TakeWireObservation(const CSampRulesWire& rules, CAdBoard& board,
+                                              CDVector4& currentReference) {
+    if (rules.MakesReferences()) {
         std::unique_ptr<CWireReference> ref;
         try {
             ref = std::make_unique<CWireReference>();
@@ -85,7 +73,7 @@ std::unique_ptr<CVelmObs> CSampRulesWire::TakeObservation(CAdBoard& board,
             Prompt().Message("Insufficient Memory for Current Density Reference Observation");
             return nullptr;
         }
-        if (!AcquireWireReference(this, *ref, board, currentReference)) return nullptr;
+        if (!AcquireWireReference(&rules, *ref, board, currentReference)) return nullptr;
         return ref;
     }
     std::unique_ptr<CWireObs> point;
@@ -95,6 +83,6 @@ std::unique_ptr<CVelmObs> CSampRulesWire::TakeObservation(CAdBoard& board,
         Prompt().Message("Insufficient Memory for Current Density Point Observation");
         return nullptr;
     }
-    if (!AcquireWirePoint(this, *point, board, currentReference)) return nullptr;
+    if (!AcquireWirePoint(&rules, *point, board, currentReference)) return nullptr;
     return point;
 }

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "app/AdBoardTestLogic.h"
-#include "app/FileNumbering.h"
 #include "hw/AdBoard.h"
 #include "platform/PortIo.h"
+#include "settings/FileNumbering.h"
 #include "support/TestEnv.h"
 
 namespace {

@@ -3,9 +3,7 @@
 #include <cmath>
 
 #include "app/DaOutputLogic.h"
-#include "app/FileNumbering.h"
 #include "app/MainFrame.h"
-#include "app/Station.h"
 #include "hw/AdBoard.h"
 #include "hw/Bmp.h"
 #include "hw/FgBoard.h"
@@ -14,7 +12,9 @@
 #include "hw/motion/MotionDialogs.h"
 #include "obs/LogEntry.h"
 #include "platform/PortIo.h"
+#include "settings/FileNumbering.h"
 #include "support/TestEnv.h"
+#include "tech/Station.h"
 
 namespace {
 // A screen pointer that can be moved (or not), with a record of what was done to it.

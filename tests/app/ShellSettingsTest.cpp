@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "app/HandOver.h"
-#include "app/Station.h"
 #include "support/TestEnv.h"
+#include "tech/Station.h"
 
 namespace {
 class ShellSettingsTest : public CVelmTest {};

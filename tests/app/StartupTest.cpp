@@ -2,12 +2,12 @@
 
 #include <filesystem>
 
-#include "app/FileNumbering.h"
 #include "app/MainFrame.h"
 #include "app/Startup.h"
 #include "hw/AdBoard.h"
 #include "hw/fg/FgDialogs.h"
 #include "hw/motion/MotionDialogs.h"
+#include "settings/FileNumbering.h"
 #include "support/TestEnv.h"
 
 namespace fs = std::filesystem;

@@ -4,10 +4,10 @@
 #include "obs/InterestPointObs.h"
 #include "obs/LogEntry.h"
 #include "obs/ObsTestUtil.h"
-#include "obs/Vector4.h"
+#include "obs/SampRulesIon.h"
 #include "obs/WireObs.h"
+#include "platform/Vector4.h"
 #include "support/TestEnv.h"
-#include "tech/SampRulesIon.h"
 
 namespace {
 

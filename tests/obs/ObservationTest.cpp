@@ -3,18 +3,18 @@
 #include "obs/DataDocument.h"
 #include "obs/DibObs.h"
 #include "obs/InterestPointObs.h"
+#include "obs/IonCalibration.h"
 #include "obs/IonObs.h"
 #include "obs/LogEntry.h"
 #include "obs/ObsTestUtil.h"
 #include "obs/RawADObs.h"
+#include "obs/SampRulesIon.h"
+#include "obs/SampRulesWire.h"
 #include "obs/ScanObs.h"
 #include "obs/VidSeqObs.h"
+#include "obs/WireCalibration.h"
 #include "obs/WireObs.h"
 #include "support/TestEnv.h"
-#include "tech/IonCalibration.h"
-#include "tech/SampRulesIon.h"
-#include "tech/SampRulesWire.h"
-#include "tech/WireCalibration.h"
 
 namespace {
 

@@ -6,20 +6,20 @@
 
 #include <cerrno>
 
-#include "app/FileNumbering.h"
-#include "app/RootDirectory.h"
 #include "obs/DataDocument.h"
 #include "obs/IonObs.h"
 #include "obs/LogEntry.h"
 #include "obs/MageExport.h"
 #include "obs/RawADObs.h"
+#include "obs/SampRulesIon.h"
 #include "obs/ScanObs.h"
 #include "obs/SurfaceExport.h"
+#include "obs/WireCalibration.h"
 #include "obs/WireObs.h"
 #include "platform/RunProgram.h"
+#include "settings/FileNumbering.h"
+#include "settings/RootDirectory.h"
 #include "support/TestEnv.h"
-#include "tech/SampRulesIon.h"
-#include "tech/WireCalibration.h"
 
 namespace {
 

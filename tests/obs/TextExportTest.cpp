@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/FileNumbering.h"
-#include "app/RootDirectory.h"
 #include "obs/DataDocument.h"
 #include "obs/ExportOptions.h"
 #include "obs/IonObs.h"
@@ -14,9 +12,11 @@
 #include "obs/RawADObs.h"
 #include "obs/ScanObs.h"
 #include "obs/TextExport.h"
+#include "obs/WireCalibration.h"
 #include "obs/WireObs.h"
+#include "settings/FileNumbering.h"
+#include "settings/RootDirectory.h"
 #include "support/TestEnv.h"
-#include "tech/WireCalibration.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <string>
 
-#include "app/Profile.h"
 #include "platform/Clock.h"
 #include "platform/Prompt.h"
 #include "platform/Services.h"
+#include "settings/Profile.h"
 
 // A fresh empty folder, removed with everything in it when the object goes.
 class CTempDir {

@@ -5,8 +5,8 @@
 
 #include "obs/ObsDoc.h"
 #include "obs/RawADObs.h"
+#include "obs/SampRulesRawAD.h"
 #include "tech/Acquisition.h"
-#include "tech/SampRulesRawAD.h"
 #include "tech/StationTestEnv.h"
 
 namespace {

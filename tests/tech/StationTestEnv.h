@@ -8,10 +8,10 @@
 #include <string>
 
 #include "app/MainFrame.h"
-#include "app/Station.h"
+#include "app/ObsDocDialogs.h"
 #include "hw/AdBoard.h"
-#include "obs/ObsDocDialogs.h"
 #include "support/TestEnv.h"
+#include "tech/Station.h"
 #include "tech/TechDialogs.h"
 
 class CStationTest : public CVelmTest {

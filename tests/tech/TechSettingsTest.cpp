@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "obs/SampRulesRawAD.h"
+#include "obs/SampRulesWire.h"
+#include "obs/WireCalibration.h"
 #include "tech/DialogFields.h"
-#include "tech/SampRulesRawAD.h"
-#include "tech/SampRulesWire.h"
 #include "tech/StationTestEnv.h"
 #include "tech/TechDialogs.h"
-#include "tech/WireCalibration.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ TEST_F(TechSettingsTest, EditingCdpRulesKeepsTheMarkStampsAndSaves) {
         l.firstChannel = "4";
         return true;
     };
-    ASSERT_TRUE(rules.Edit());
+    ASSERT_TRUE(EditWireRules(rules, kPointRulesKey));
     EXPECT_EQ(rules.SamplePeriod, -0.25);
     EXPECT_EQ(rules.FirstChan, 4);
     EXPECT_EQ(rules.time, clock.Now().seconds);
@@ -78,11 +78,11 @@ TEST_F(TechSettingsTest, EditingCdpRulesKeepsTheMarkStampsAndSaves) {
         l.waitFor = "0,5";
         return true;
     };
-    EXPECT_FALSE(rules.Edit());
+    EXPECT_FALSE(EditWireRules(rules, kPointRulesKey));
     EXPECT_EQ(prompt.LastText(), "Please enter a number for \"Wait for\" (not \"0,5\").");
     EXPECT_EQ(rules.WaitPeriod, 0.02);
     techDialogs.wireRules = nullptr;  // Cancel
-    EXPECT_FALSE(rules.Edit());
+    EXPECT_FALSE(EditWireRules(rules, kPointRulesKey));
 }
 
 TEST_F(TechSettingsTest, RawADRulesLineAndDialog) {
@@ -101,7 +101,7 @@ TEST_F(TechSettingsTest, RawADRulesLineAndDialog) {
         l.burstSamples = "50";
         return true;
     };
-    ASSERT_TRUE(rules.Edit());
+    ASSERT_TRUE(EditRawADRules(rules, "Point "));
     EXPECT_EQ(rules.ChannelCount(), 3);
     EXPECT_EQ(rules.BurstNum, 50);
     EXPECT_FALSE(rules.average);
@@ -110,7 +110,7 @@ TEST_F(TechSettingsTest, RawADRulesLineAndDialog) {
         l.burstSamples = "3000000000";
         return true;
     };
-    EXPECT_FALSE(rules.Edit());
+    EXPECT_FALSE(EditRawADRules(rules, "Point "));
     EXPECT_EQ(rules.BurstNum, 50);
 }
 

@@ -6,10 +6,10 @@
 #include <cmath>
 
 #include "hw/MsWcmc.h"
+#include "obs/SampRulesWire.h"
 #include "obs/WireObs.h"
 #include "platform/Format.h"
 #include "tech/Acquisition.h"
-#include "tech/SampRulesWire.h"
 #include "tech/StationTestEnv.h"
 
 namespace {
@@ -57,12 +57,12 @@ TEST_F(WireAcquisitionTest, TakeObservationFollowsTheReferenceMarkAndTheStationR
     CMainFrame& f = Station();
     f.Station().wireReference.reading = CDVector4(0.5, 0, 0, 0);
     CSampRulesWire rules;
-    auto point = rules.TakeObservation();
+    auto point = rules.TakeObservation(f.Station());
     ASSERT_NE(dynamic_cast<CWireObs*>(point.get()), nullptr);
     EXPECT_EQ(static_cast<CWireObs&>(*point).reference.x, 0.5);
 
     rules.SamplePeriod = -0.5;
-    auto ref = rules.TakeObservation();
+    auto ref = rules.TakeObservation(f.Station());
     ASSERT_NE(dynamic_cast<CWireReference*>(ref.get()), nullptr);
     EXPECT_EQ(f.Station().wireReference.reading, static_cast<CWireReference&>(*ref).reading);
 }

@@ -5,10 +5,10 @@
 #include "obs/InterestPointObs.h"
 #include "obs/LogEntry.h"
 #include "obs/ObsDoc.h"
+#include "obs/WireCalibration.h"
 #include "obs/WireObs.h"
 #include "support/TestEnv.h"
 #include "support/ToolRun.h"
-#include "tech/WireCalibration.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include "obs/LogEntry.h"
 #include "obs/ObsDoc.h"
 #include "obs/TextExport.h"
+#include "obs/WireCalibration.h"
 #include "obs/WireObs.h"
 #include "support/TestEnv.h"
 #include "support/ToolRun.h"
-#include "tech/WireCalibration.h"
 
 namespace {
 

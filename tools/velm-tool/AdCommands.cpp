@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "ToolCommand.h"
-#include "app/Profile.h"
 #include "hw/AdBoard.h"
+#include "settings/Profile.h"
 
 namespace {
 

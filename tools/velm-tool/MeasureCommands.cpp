@@ -12,11 +12,11 @@
 
 #include "ToolCommand.h"
 #include "app/MainFrame.h"
-#include "app/Station.h"
+#include "app/ObsDocCommands.h"
 #include "obs/ObsDoc.h"
-#include "obs/ObsDocCommands.h"
 #include "obs/ObsDocSettings.h"
 #include "obs/VelmObs.h"
+#include "tech/Station.h"
 
 namespace {
 

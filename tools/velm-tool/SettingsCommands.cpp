@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "ToolCommand.h"
-#include "app/FileNumbering.h"
-#include "app/Profile.h"
+#include "settings/FileNumbering.h"
+#include "settings/Profile.h"
 
 namespace {
 

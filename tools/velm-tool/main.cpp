@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "ToolCommand.h"
-#include "app/Profile.h"
 #include "platform/Services.h"
+#include "settings/Profile.h"
 
 std::vector<SToolCommand>& ToolCommands() {
     static std::vector<SToolCommand> commands;

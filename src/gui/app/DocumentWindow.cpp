@@ -7,13 +7,13 @@
 #include <QVBoxLayout>
 
 #include "app/MainFrame.h"
+#include "app/ObsDocCommands.h"
 #include "gui/app/FileDialogs.h"
 #include "gui/app/ObsViewFactory.h"
 #include "gui/hw/ImageView.h"
 #include "gui/obs/ObsView.h"
 #include "gui/platform/QtText.h"
 #include "obs/ObsDoc.h"
-#include "obs/ObsDocCommands.h"
 #include "platform/Format.h"
 #include "platform/Services.h"
 

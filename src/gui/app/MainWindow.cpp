@@ -17,32 +17,32 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include "app/FileNumbering.h"
-#include "app/Profile.h"
-#include "app/Station.h"
+#include "app/ObsDocCommands.h"
 #include "gui/app/AdBoardTestDialog.h"
 #include "gui/app/ControlBar.h"
 #include "gui/app/Dialogs.h"
 #include "gui/app/FileDialogs.h"
 #include "gui/app/MenuTable.h"
 #include "gui/app/MotionInput.h"
+#include "gui/app/ObsDocWiring.h"
 #include "gui/app/RootDirectoryDialogs.h"
 #include "gui/hw/AdBoardSetupDialog.h"
 #include "gui/hw/HwDialogs.h"
 #include "gui/hw/ImageView.h"
 #include "gui/hw/LiveVideoWindow.h"
 #include "gui/hw/QtMotionDialogs.h"
-#include "gui/obs/ObsDocWiring.h"
 #include "gui/platform/QtText.h"
 #include "hw/AdBoard.h"
 #include "hw/FgBoard.h"
 #include "hw/MsWcmc.h"
-#include "obs/ObsDocCommands.h"
 #include "obs/ObsDocSettings.h"
 #include "obs/VelmObs.h"
 #include "platform/AtomicFile.h"
 #include "platform/Format.h"
 #include "platform/Services.h"
+#include "settings/FileNumbering.h"
+#include "settings/Profile.h"
+#include "tech/Station.h"
 
 namespace {
 CMainWindow* theMainWindow = nullptr;

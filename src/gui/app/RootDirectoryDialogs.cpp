@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/FileNumbering.h"
 #include "gui/platform/QtText.h"
+#include "settings/FileNumbering.h"
 
 namespace {
 QPushButton* Button(const QString& text, const char* name, QWidget* parent) {

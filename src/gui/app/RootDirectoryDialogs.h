@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/RootDirectory.h"
+#include "settings/RootDirectory.h"
 
 class QLabel;
 class QLineEdit;

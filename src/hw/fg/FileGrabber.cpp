@@ -6,12 +6,12 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/RootDirectory.h"
 #include "hw/Bmp.h"
 #include "hw/FgBoard.h"
 #include "platform/AtomicFile.h"
 #include "platform/Format.h"
 #include "platform/Services.h"
+#include "settings/RootDirectory.h"
 
 namespace {
 

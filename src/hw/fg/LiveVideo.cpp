@@ -4,11 +4,11 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/Profile.h"
 #include "hw/FgBoard.h"
 #include "platform/Format.h"
 #include "platform/NumberEntry.h"
 #include "platform/Services.h"
+#include "settings/Profile.h"
 
 CLiveVideo::CLiveVideo(std::unique_ptr<CLiveFrameSource> source) : source(std::move(source)) {}
 

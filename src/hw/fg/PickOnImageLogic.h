@@ -9,7 +9,7 @@
 
 #include "hw/Bmp.h"
 #include "hw/fg/FgTypes.h"
-#include "obs/Vector4.h"
+#include "platform/Vector4.h"
 
 class CFgBoard;
 

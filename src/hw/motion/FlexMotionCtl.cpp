@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/Profile.h"
 #include "hw/motion/SimMotionController.h"
 #include "platform/Format.h"
 #include "platform/Services.h"
+#include "settings/Profile.h"
 
 CFlexMotionCtl::CFlexMotionCtl() : driver(CreateMotionController()) {}
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "obs/Vector4.h"
+#include "platform/Vector4.h"
 
 class CGoToPositionLogic {
   public:

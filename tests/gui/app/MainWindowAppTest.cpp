@@ -19,10 +19,8 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "app/FileNumbering.h"
 #include "app/MainFrame.h"
 #include "app/Startup.h"
-#include "app/Station.h"
 #include "gui/app/ControlBar.h"
 #include "gui/app/DocumentWindow.h"
 #include "gui/app/FileDialogs.h"
@@ -36,7 +34,9 @@
 #include "hw/fg/FgDialogs.h"
 #include "hw/motion/MotionDialogs.h"
 #include "obs/ObsDoc.h"
+#include "settings/FileNumbering.h"
 #include "support/TestEnv.h"
+#include "tech/Station.h"
 
 namespace fs = std::filesystem;
 

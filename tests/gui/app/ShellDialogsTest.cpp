@@ -16,7 +16,6 @@
 #include <filesystem>
 #include <thread>
 
-#include "app/FileNumbering.h"
 #include "app/MainFrame.h"
 #include "gui/GuiTestSupport.h"
 #include "gui/app/AdBoardTestDialog.h"
@@ -24,6 +23,7 @@
 #include "gui/app/RootDirectoryDialogs.h"
 #include "gui/platform/SingleInstance.h"
 #include "hw/AdBoard.h"
+#include "settings/FileNumbering.h"
 #include "support/TestEnv.h"
 
 namespace fs = std::filesystem;

@@ -14,17 +14,17 @@
 #include <QRadioButton>
 #include <QTimer>
 
-#include "app/FileNumbering.h"
-#include "app/RootDirectory.h"
 #include "gui/obs/ExportDialogs.h"
 #include "gui/obs/ExportTextDialog.h"
 #include "gui/obs/SurfaceExportDialog.h"
 #include "obs/IonObs.h"
 #include "obs/MageExport.h"
 #include "obs/ObsDoc.h"
+#include "obs/WireCalibration.h"
 #include "obs/WireObs.h"
+#include "settings/FileNumbering.h"
+#include "settings/RootDirectory.h"
 #include "support/TestEnv.h"
-#include "tech/WireCalibration.h"
 
 namespace {
 

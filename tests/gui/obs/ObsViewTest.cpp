@@ -17,10 +17,10 @@
 #include "gui/obs/ObsView.h"
 #include "obs/LogEntry.h"
 #include "obs/ObsDoc.h"
+#include "obs/SampRulesWire.h"
+#include "obs/WireCalibration.h"
 #include "obs/WireObs.h"
 #include "support/TestEnv.h"
-#include "tech/SampRulesWire.h"
-#include "tech/WireCalibration.h"
 
 namespace {
 

@@ -15,12 +15,12 @@
 #include <functional>
 
 #include "gui/GuiTestSupport.h"
-#include "gui/obs/ObsDocDialogsQt.h"
+#include "gui/app/ObsDocDialogsQt.h"
 #include "gui/tech/TechDialogsQt.h"
 #include "obs/IonObs.h"
+#include "obs/SampRulesRawAD.h"
+#include "obs/SampRulesWire.h"
 #include "support/TestEnv.h"
-#include "tech/SampRulesRawAD.h"
-#include "tech/SampRulesWire.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "app/RootDirectory.h"
 #include "hw/fg/FakeAcquisition.h"
 #include "hw/fg/LiveVideo.h"
+#include "settings/RootDirectory.h"
 #include "support/TestEnv.h"
 
 namespace {

@@ -3,12 +3,12 @@
 #include <chrono>
 #include <thread>
 
-#include "app/RootDirectory.h"
 #include "hw/FgBoard.h"
 #include "hw/fg/AdjustInputLogic.h"
 #include "hw/fg/FgSetupLogic.h"
 #include "hw/fg/LiveVideo.h"
 #include "hw/fg/PickOnImageLogic.h"
+#include "settings/RootDirectory.h"
 #include "support/TestEnv.h"
 
 namespace {

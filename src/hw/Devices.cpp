@@ -1,0 +1,18 @@
+#include "hw/Devices.h"
+
+#include "hw/AdBoard.h"
+#include "hw/FgBoard.h"
+#include "hw/MsWcmc.h"
+
+CDevices::CDevices() {
+    adBoard = std::make_unique<CAdBoard>();
+    fgBoard = std::make_unique<CFgBoard>();
+    probe = std::make_unique<CMsWcmc>();
+    probe->LoadSettings(kProbeMotionSection);
+    sample = std::make_unique<CMsWcmc>();
+    sample->LoadSettings(kSampleMotionSection);
+    tip = std::make_unique<CMsWcmc>();
+    tip->LoadSettings(kTipMotionSection);
+}
+
+CDevices::~CDevices() = default;

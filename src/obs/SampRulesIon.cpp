@@ -1,0 +1,208 @@
+#include "obs/SampRulesIon.h"
+
+#include <cmath>
+
+#include "obs/ObsRegister.h"
+#include "platform/Format.h"
+
+namespace {
+const char kPointVersion[] = "VELM Version 1.05";
+bool tiltAboutYSetting = false;
+
+bool IsPoint(const CSerializable& o) {
+    return dynamic_cast<const CSampPointIon*>(&o) != nullptr;
+}
+bool IsCalc(const CSerializable& o) {
+    return dynamic_cast<const CGradCalcIon*>(&o) != nullptr;
+}
+
+// An owned list of T: count, then each element as an object reference.
+template <class T>
+void SerializeList(CArchive& ar, std::vector<std::unique_ptr<T>>& list,
+                   CArchive::ClassFilter accept, uint64_t minBytesEach) {
+    if (ar.IsStoring()) {
+        ar.WriteCount(list.size());
+        for (const auto& item : list)
+            ar.WriteObject(item.get());
+        return;
+    }
+    list.clear();
+    const uint64_t count = ar.ReadCount();
+    if (!ar.CanHold(count, minBytesEach)) return;
+    list.reserve(static_cast<size_t>(count));
+    for (uint64_t i = 0; i < count && !ar.Failed(); ++i) {
+        std::unique_ptr<CSerializable> object = ar.ReadOwnedObject(accept);
+        if (!object) continue;  // an empty reference holds nothing worth keeping
+        list.emplace_back(static_cast<T*>(object.release()));
+    }
+}
+}  // namespace
+
+void CSampPointIon::Serialize(CArchive& ar) {
+    if (ar.IsStoring()) {
+        ar.WriteString(kPointVersion);
+        ar.WriteString(name);
+        ar.WriteDouble(adGain);
+        ar.WriteDouble(daGain);
+    } else {
+        std::string first = ar.ReadString();
+        if (first == kPointVersion) {
+            name = ar.ReadString();
+            adGain = ar.ReadDouble();
+            daGain = ar.ReadDouble();
+        } else {
+            // Older points: no version string and no gains (the defaults stay).
+            name = std::move(first);
+        }
+    }
+    ar.Double(wait);
+    ar.Double(average);
+    ar.SignedWord(adChan);
+    ar.SignedWord(daChan);
+    ar.Word(io);
+    if (ar.IsStoring()) {
+        ar.WriteWord(static_cast<uint16_t>(((dataS & 0xFF) << 8) | (dataA & 0xFF)));
+    } else {
+        uint16_t data = ar.ReadWord();
+        dataS = data >> 8;
+        dataA = data & 0xFF;
+    }
+    ar.Word(port);
+    ar.Vector(offset);
+}
+
+void CSampPointIon::Describe(std::string& text) const {
+    text += name;
+    text += ": ";
+    StrAppendf(text, "%8.1lf %8.1lf %8.1lf %8.1lf    %6.2lf  %6.2lf  %d+%d (%d:%X>%X)  %lf  %lf",
+               offset.x, offset.y, offset.z, offset.w, wait, average, adChan, daChan, io, port,
+               dataS * 256 + dataA, adGain, daGain);
+}
+
+void CGradCalcIon::Serialize(CArchive& ar) {
+    ar.String(name);
+    ar.Word(first);
+    ar.Word(second);
+}
+
+CSampRulesIon::CSampRulesIon() = default;
+CSampRulesIon::~CSampRulesIon() = default;
+
+void CSampRulesIon::SetTiltAboutY(bool aboutY) {
+    tiltAboutYSetting = aboutY;
+}
+bool CSampRulesIon::TiltAboutY() {
+    return tiltAboutYSetting;
+}
+
+void CSampRulesIon::Serialize(CArchive& ar) {
+    CVelmObs::Serialize(ar);
+    ar.String(name);
+    ar.Double(rot);
+    ar.Double(tilt);
+    ar.Word(bathBefore);
+    ar.Word(bathAfter);
+    ar.Word(da0From);
+    ar.Word(da1From);
+    ar.Word(da0AdChan);
+    ar.Word(da1AdChan);
+    ar.Double(bathWait);
+    ar.Double(bathAvg);
+    ar.Word(useRef);
+    ar.Word(applyCal);
+    ar.Word(pathReps);
+    ar.Word(moveType);
+    ar.Word(csys);
+    // The smallest stored point (old form, one-letter name) and calculation with their tags.
+    SerializeList(ar, points, IsPoint, 2 + 1 + 16 + 10 + 32);
+    SerializeList(ar, calcs, IsCalc, 2 + 1 + 4);
+}
+
+void CSampRulesIon::Describe(std::string& text, const CDataDocument* document,
+                             unsigned options) const {
+    CVelmObs::Describe(text, document, options);
+    if (options & DetailFlags::kType) {
+        if (SignedIndex() > 0)
+            StrAppendf(text, "%s Gradient Sampling Rules %d:", name.c_str(), SignedIndex());
+        else
+            StrAppendf(text, "%s Gradient Sampling Rules:", name.c_str());
+    }
+    if (WantsData(options)) {
+        StrAppendf(text, "reps=%d, points=%d, calcs=%d, rot=%.1lf, tilt=%.1lf", pathReps,
+                   static_cast<int>(points.size()), static_cast<int>(calcs.size()), rot, tilt);
+    }
+}
+
+void CSampRulesIon::AddToList(CObsRegister& reg) const {
+    reg.Add(*this);
+}
+
+void CSampRulesIon::GetOperationName(std::string& text) const {
+    text += MakesReferences() ? " Gradient Reference Observation: " : " Gradient Observation: ";
+    StrAppendf(text,
+               "reps=%d, rot %.1lf, tilt %.1lf; bath update %s:%s (wait %.2lf, average %.2lf)",
+               pathReps, rot, tilt, bathBefore ? "Before" : "None", bathAfter ? "After" : "None",
+               bathWait, bathAvg);
+}
+
+void CSampRulesIon::CopyRulesFrom(const CSampRulesIon& o) {
+    name = o.name;
+    rot = o.rot;
+    tilt = o.tilt;
+    bathBefore = o.bathBefore;
+    bathAfter = o.bathAfter;
+    da0From = o.da0From;
+    da1From = o.da1From;
+    da0AdChan = o.da0AdChan;
+    da1AdChan = o.da1AdChan;
+    bathWait = o.bathWait;
+    bathAvg = o.bathAvg;
+    useRef = o.useRef;
+    applyCal = o.applyCal;
+    pathReps = o.pathReps;
+    moveType = o.moveType;
+    csys = o.csys;
+    points.clear();
+    for (const auto& p : o.points)
+        points.push_back(std::make_unique<CSampPointIon>(*p));
+    calcs.clear();
+    for (const auto& c : o.calcs)
+        calcs.push_back(std::make_unique<CGradCalcIon>(*c));
+}
+
+std::unique_ptr<CVelmObs> CSampRulesIon::Clone() const {
+    auto copy = std::make_unique<CSampRulesIon>();
+    copy->CopyRulesFrom(*this);
+    // The probe number travels with the rules: it says which probe they belong to.
+    copy->index = index;
+    return copy;
+}
+
+void CSampRulesIon::FreeData() {
+    points.clear();
+    calcs.clear();
+}
+
+CDVector4 CSampRulesIon::PointPosition(int i, bool rotated) const {
+    auto offsetOf = [&](int k) {
+        const CDVector4& o = points[static_cast<size_t>(k)]->offset;
+        return rotated ? o.Rotate(rot, tilt, TiltAboutY()) : o;
+    };
+    if (i < 0 || i >= static_cast<int>(points.size())) return CDVector4();
+    if (csys != kCoordRelative) return offsetOf(i);
+    CDVector4 sum;
+    for (int k = 0; k <= i; ++k)
+        sum += offsetOf(k);
+    return sum;
+}
+
+double CSampRulesIon::DirectionComponent(int code, const CGradCalcIon& calc) const {
+    const CDVector4 d = PointPosition(calc.second, false) - PointPosition(calc.first, false);
+    const double r2 = d.x * d.x + d.y * d.y + d.z * d.z + d.w * d.w;
+    if (r2 <= 0.0) return 0.0;
+    const double r = std::sqrt(r2);
+    const CDVector4 e = PointPosition(calc.second, true) - PointPosition(calc.first, true);
+    if (code == ValueCode::kXCurrentDensity) return e.x / r;
+    if (code == ValueCode::kYCurrentDensity) return e.y / r;
+    return 0.0;
+}

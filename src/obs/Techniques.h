@@ -1,0 +1,28 @@
+#pragma once
+// What stored objects ask of the measuring station above the stored model. Sampling rules take
+// new observations with the station's hardware, and open their set-up dialogs, through this
+// interface; the techniques implement it over the station's devices and state (CStation), and
+// whoever holds a station passes it down. So a stored class never reaches the hardware or a
+// dialog by itself.
+
+#include <memory>
+
+class CVelmObs;
+class CSampRulesWire;
+class CSampRulesRawAD;
+
+class CTechniques {
+  public:
+    virtual ~CTechniques() = default;
+
+    // A CDP point, or a reference when the rules are marked for references; null (after a
+    // message) when it could not be taken.
+    virtual std::unique_ptr<CVelmObs> TakeWire(const CSampRulesWire& rules) = 0;
+    // A raw A/D observation by averages or a burst.
+    virtual std::unique_ptr<CVelmObs> TakeRawAD(const CSampRulesRawAD& rules) = 0;
+
+    // The rules' dialog on the values under `key` of velm.ini; OK stamps the rules and saves
+    // them there. False when cancelled.
+    virtual bool EditWireRules(CSampRulesWire& rules, const char* key) = 0;
+    virtual bool EditRawADRules(CSampRulesRawAD& rules, const char* key) = 0;
+};

@@ -1,0 +1,157 @@
+#include "tech/Station.h"
+
+#include <cstdio>
+#include <new>
+
+#include "hw/Devices.h"
+#include "hw/MsWcmc.h"
+#include "obs/SampRulesRawAD.h"
+#include "obs/SampRulesWire.h"
+#include "obs/WireCalibration.h"
+#include "platform/Format.h"
+#include "platform/Services.h"
+#include "settings/FileNumbering.h"
+#include "settings/Profile.h"
+#include "settings/SettingsLines.h"
+#include "tech/Acquisition.h"
+#include "tech/TechDialogs.h"
+
+std::string TechniqueMenuTitle(int measurementType, const std::string& selectedProbe) {
+    switch (measurementType) {
+        case kTechniqueCdp:
+            return "&Technique (CDP)";
+        case kTechniqueGradient:
+            return selectedProbe.empty() ? "&Technique (ISP/PVP)"
+                                         : "&Technique (" + selectedProbe + ")";
+        case kTechniqueRawAD:
+            return "&Technique (RawA/D)";
+        case kTechniqueInterestPoint:
+            return "&Technique (Interest Point)";
+        default:
+            return "&Technique";
+    }
+}
+
+namespace {
+// The station whose stages stamp new observations.
+const CStation* positionSourceOwner = nullptr;
+}  // namespace
+
+CStation::CStation(CDevices* devices) : devices(devices) {
+    LoadSettings();
+    if (devices != nullptr) {
+        SetPositionSource([devices](CDVector4& probePosition, CDVector4& samplePosition) {
+            probePosition = devices->ProbeSystem().Position();
+            samplePosition = devices->SampleSystem().Position();
+        });
+        positionSourceOwner = this;
+    }
+}
+
+CStation::~CStation() {
+    // Only the running station's stages stamp observations; another station's end leaves them.
+    if (positionSourceOwner == this) {
+        positionSourceOwner = nullptr;
+        SetPositionSource(nullptr);
+    }
+}
+
+bool CStation::HasDevices() const {
+    if (devices != nullptr) return true;
+    Prompt().Message("No station is running, so the A/D board cannot be read.",
+                     EPromptIcon::Exclamation);
+    return false;
+}
+
+std::unique_ptr<CVelmObs> CStation::TakeWire(const CSampRulesWire& rules) {
+    if (!HasDevices()) return nullptr;
+    return TakeWireObservation(rules, devices->AdBoard(), wireReference.reading);
+}
+
+std::unique_ptr<CVelmObs> CStation::TakeRawAD(const CSampRulesRawAD& rules) {
+    if (!HasDevices()) return nullptr;
+    return TakeRawADObservation(rules, devices->AdBoard());
+}
+
+bool CStation::EditWireRules(CSampRulesWire& rules, const char* key) {
+    return ::EditWireRules(rules, key);
+}
+
+bool CStation::EditRawADRules(CSampRulesRawAD& rules, const char* key) {
+    return ::EditRawADRules(rules, key);
+}
+
+void CStation::LoadSettings() {
+    std::string problems;
+    LoadMeasurementType(&problems);
+    try {
+        wireRules = std::make_unique<CSampRulesWire>();
+        wireRules->LoadSettings(kPointRulesKey, &problems);
+        wireCalibration = CWireCalibration::NewFromSettings(&problems);
+        resistivity = wireCalibration->Resistivity;
+        rawADRules = std::make_unique<CSampRulesRawAD>();
+        rawADRules->LoadSettings("Point ", &problems);
+        LoadProbeNames(&problems);
+    } catch (const std::bad_alloc&) {
+        // The document commands say "Define ... first" for whatever is missing.
+    }
+    wireReference.reading = CDVector4();
+    LoadWireReferenceLine(wireReference.reading, &problems);
+    if (!problems.empty()) {
+        Prompt().Message("These measurement settings in velm.ini could not be used:" + problems +
+                             "\n\nDefaults are used in their place where the values could not "
+                             "be read.",
+                         EPromptIcon::Exclamation);
+    }
+}
+
+void CStation::LoadMeasurementType(std::string* problems) {
+    const auto text = ReadSettingsText(kMainframeSection, "Line 7");
+    if (!text) return;
+    int type = measurementType;
+    if (std::sscanf(text->c_str(), "MeasurementType=%d", &type) == 1 && type >= kTechniqueCdp &&
+        type <= kTechniqueInterestPoint) {
+        measurementType = type;
+    } else {
+        AddSettingsProblem(problems, kMainframeSection, "Line 7", *text);
+    }
+}
+
+void CStation::SaveMeasurementType() const {
+    Profile().WriteLine(kMainframeSection, "Line 7", "MeasurementType=%d", measurementType);
+}
+
+void CStation::SetMeasurementType(int technique) {
+    measurementType = technique;
+    SaveMeasurementType();
+}
+
+void CStation::SelectProbe(const std::string& name) {
+    selectedProbe = name;
+    Profile().WriteProfileString(kProbeNameSection, "Selected", name);
+}
+
+void CStation::ReloadWireCalibration() {
+    auto fresh = CWireCalibration::NewFromSettings();
+    resistivity = fresh->Resistivity;
+    wireCalibration = std::move(fresh);
+}
+
+void CStation::SaveWireReference() const {
+    SaveWireReferenceLine(wireReference.reading);
+}
+
+void CStation::LoadProbeNames(std::string* problems) {
+    probeNames.clear();
+    const auto countText = ReadSettingsText(kProbeNameSection, "Ion Types");
+    int count = Profile().GetProfileInt(kProbeNameSection, "Ion Types", 0);
+    if (countText && (count < 0 || count > kMaxProbeNames)) {
+        AddSettingsProblem(problems, kProbeNameSection, "Ion Types", *countText);
+        count = count < 0 ? 0 : kMaxProbeNames;
+    }
+    for (int i = 1; i <= count; ++i) {
+        std::string name = Profile().GetProfileString(kProbeNameSection, StrPrintf("Name %d", i));
+        if (!name.empty()) probeNames.push_back(name);
+    }
+    selectedProbe = Profile().GetProfileString(kProbeNameSection, "Selected", "");
+}

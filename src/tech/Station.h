@@ -1,0 +1,93 @@
+#pragma once
+// The station's measurement state, held by the main frame for the whole run: the technique
+// chosen in the observation documents' Technique menu and the active rules, references and
+// calibrations that single acquisitions and scans use. Everything is loaded from velm.ini when
+// the station is made, and written back the moment it changes, so velm-tool and the next run
+// measure with the same rules and calibration. Stored rules take their observations through it
+// (CTechniques) on the devices it was given.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "obs/Techniques.h"
+#include "obs/WireObs.h"
+
+class CDevices;
+class CSampRulesWire;
+class CWireCalibration;
+class CSampRulesRawAD;
+
+// Techniques of the Technique menu, as stored in "MeasurementType".
+inline constexpr int kTechniqueCdp = 1;
+inline constexpr int kTechniqueGradient = 2;
+inline constexpr int kTechniqueRawAD = 3;
+inline constexpr int kTechniqueInterestPoint = 4;
+
+inline constexpr const char* kProbeNameSection = "ISP/PVP Name List";
+
+// The observation documents' Technique menu title: "&Technique (CDP)", "&Technique (ISP/PVP)"
+// or "&Technique (<probe name>)", "&Technique (RawA/D)", "&Technique (Interest Point)";
+// "&Technique" for anything else. The caller escapes mnemonics in the name where it must.
+std::string TechniqueMenuTitle(int measurementType, const std::string& selectedProbe);
+
+class CStation : public CTechniques {
+  public:
+    // Probe names beyond this many are not read (a count of millions is a damaged file).
+    static constexpr int kMaxProbeNames = 1000;
+
+    // Loads the state from velm.ini (LoadSettings). With `devices` (owned by the caller, which
+    // outlives the station) observations are taken on them and stamped with the probe and
+    // sample stages' positions; without, the state alone (nothing can be measured).
+    explicit CStation(CDevices* devices = nullptr);
+    ~CStation() override;
+    CStation(const CStation&) = delete;
+    CStation& operator=(const CStation&) = delete;
+
+    // Reads the technique, the CDP rules ("Point "), calibration, resistivity and reference, the
+    // raw A/D rules ("Point ") and the probe names. Missing lines leave the defaults; lines
+    // that are there but cannot be used are listed in one message.
+    void LoadSettings();
+
+    // "MeasurementType" ("Line 7" of "Mainframe Parameters"): read, written at once when set.
+    void LoadMeasurementType(std::string* problems = nullptr);
+    void SaveMeasurementType() const;
+    void SetMeasurementType(int technique);
+
+    // The probe chosen in the Technique menu's ISP/PVP submenu (kept as "Selected").
+    void SelectProbe(const std::string& name);
+
+    // The current calibration again from velm.ini (after it was saved there); the current
+    // resistivity follows it.
+    void ReloadWireCalibration();
+    // The current CDP reference reading to velm.ini ("Reference" beside the calibration).
+    void SaveWireReference() const;
+
+    int measurementType = kTechniqueRawAD;
+    std::vector<std::string> probeNames;
+    std::string selectedProbe;
+
+    // The rules and calibration single acquisitions use. They always exist once loaded (with
+    // the defaults when velm.ini has none); null only when one could not be made.
+    std::unique_ptr<CSampRulesWire> wireRules;
+    std::unique_ptr<CWireCalibration> wireCalibration;
+    double resistivity = 100.0;
+    // The current CDP reference: its reading is subtracted from later points. All zero until
+    // a reference is kept.
+    CWireReference wireReference;
+    std::unique_ptr<CSampRulesRawAD> rawADRules;
+
+    // ---- CTechniques: what the stored rules ask of the station ------------------------------
+    // A CDP point or reference with the station's current reference (a reference replaces it).
+    std::unique_ptr<CVelmObs> TakeWire(const CSampRulesWire& rules) override;
+    std::unique_ptr<CVelmObs> TakeRawAD(const CSampRulesRawAD& rules) override;
+    bool EditWireRules(CSampRulesWire& rules, const char* key) override;
+    bool EditRawADRules(CSampRulesRawAD& rules, const char* key) override;
+
+  private:
+    void LoadProbeNames(std::string* problems);
+    // False (after a message) when the station has no devices to measure with.
+    bool HasDevices() const;
+
+    CDevices* devices = nullptr;
+};
