@@ -65,6 +65,7 @@ CMainFrame::CMainFrame() {
     sample->LoadSettings(kSampleMotionSection);
     tip = std::make_unique<CMsWcmc>();
     tip->LoadSettings(kTipMotionSection);
+    adBoard->SetBenchStages({probe.get(), sample.get(), tip.get()});
     station = std::make_unique<CStation>();
     SetPositionSource([this](CDVector4& probePosition, CDVector4& samplePosition) {
         probePosition = probe->Position();

@@ -115,9 +115,10 @@ class CMainFrame {
     static constexpr int kTrackerTimerMs = 1000;
 
     // Builds the hardware objects in order (A/D board, frame grabber, probe, sample and tip
-    // stages, each loading its settings section) and the station state, makes the stage
-    // positions the ones every new observation is stamped with, and loads "Mainframe
-    // Parameters" (asking whether diagnostics stay on when they are).
+    // stages, each loading its settings section; the board's virtual bench follows the three
+    // stages) and the station state, makes the stage positions the ones every new observation
+    // is stamped with, and loads "Mainframe Parameters" (asking whether diagnostics stay on
+    // when they are).
     CMainFrame();
     ~CMainFrame();
     CMainFrame(const CMainFrame&) = delete;
