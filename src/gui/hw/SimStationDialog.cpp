@@ -68,6 +68,9 @@ CSimStationDialog::CSimStationDialog(CAdBoard& board, QWidget* parent)
         const int n = counts[page]++;
         grids[page]->addWidget(box, n / 2, n % 2, Qt::AlignTop);
     }
+    // Spare height goes below the groups, not between them.
+    for (int page = 0; page < 2; ++page)
+        grids[page]->setRowStretch((counts[page] + 1) / 2, 1);
     layout->addWidget(tabs);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
