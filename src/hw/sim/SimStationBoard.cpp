@@ -81,9 +81,11 @@ bool CSimStationBoardDriver::ReadChannels(double periodSec, int firstCh, int las
 
 bool CSimStationBoardDriver::ReadBurst(int scans, int firstCh, int lastCh, double samples[]) {
     const int n = lastCh - firstCh + 1;
-    // A burst takes as long as its scans at the board's pace.
-    if (board.freq > 0.0 && std::isfinite(board.freq))
-        Clock().WaitTicks(static_cast<uint64_t>(std::trunc(scans / board.freq * 1000.0)));
+    // A burst takes as long as its scans at the board's pace; one beyond the longest window
+    // the board averages is refused rather than waited for.
+    const double seconds = scans / board.freq;
+    if (!(seconds >= 0.0 && seconds <= CAdBoard::kMaxPeriodSec)) return false;
+    Clock().WaitTicks(static_cast<uint64_t>(std::trunc(seconds * 1000.0)));
     const std::array<double, kSimChannelCount> values = model.Read(State());
     int64_t k = 0;
     for (int s = 0; s < scans; ++s) {

@@ -134,6 +134,9 @@ TEST_F(SimStationBoard, ConsumesWindowsOnTheClockAndReadsExactlyWithoutNoise) {
     EXPECT_EQ(clock.Ticks(), start + 550);
     EXPECT_EQ(burst[1], 0.59);
     EXPECT_EQ(burst[5], 0.59);
+    // A pace so slow that the burst would outlast a day is refused, not waited for.
+    EXPECT_FALSE(board->ReadBurst(3, 1e-300, 4, 5, burst));
+    EXPECT_EQ(clock.Ticks(), start + 550);
 }
 
 TEST_F(SimStationBoard, NoiseIsSeededAndShrinksWithTheWindow) {

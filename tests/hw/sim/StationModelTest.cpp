@@ -58,8 +58,6 @@ TEST(StationModel, CdpSignalFallsAsTheInverseSquareAndFollowsTheSample) {
     const double near = XSignal(model.Read(ProbeAt(0.0, 150.0, 0.0)), p);
     const double far = XSignal(model.Read(ProbeAt(0.0, 300.0, 0.0)), p);
     EXPECT_NEAR(near / far, 4.0, 1e-12);
-    const double nearer = XSignal(model.Read(ProbeAt(0.0, 75.0, 0.0)), p);
-    EXPECT_NEAR(nearer / near, 4.0, 1e-12);
 
     // The source sits on the sample stage: moving the sample 150 um the other way is the same
     // geometry as moving the probe.
