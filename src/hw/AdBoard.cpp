@@ -9,6 +9,7 @@
 #include "hw/ad/NiDaqBoard.h"
 #include "hw/ad/PortBoards.h"
 #include "hw/ad/SimulatedBoards.h"
+#include "hw/sim/SimStationBoard.h"
 #include "platform/Format.h"
 #include "platform/PortIo.h"
 #include "platform/Services.h"
@@ -34,6 +35,7 @@ const char* const CAdBoard::kSettingsNames[kTypeCount] = {
     "National Instruments PCI-603X",
     "National Instruments PCI-1200",
     "National Instruments PCI-6221",
+    "Simulated Station",
 };
 
 const char* const CAdBoard::kDescriptions[kTypeCount] = {
@@ -56,13 +58,14 @@ const char* const CAdBoard::kDescriptions[kTypeCount] = {
     "National Instruments E Series 16-bit",
     "National Instruments 12-bit",
     "National Instruments M Series 16-bit",
+    "Simulated Station",
 };
 
 const int CAdBoard::kSetupListOrder[kTypeCount] = {
-    kAdNone,   kAdNiMSeries, kAdNi1200,   kAdNiESeries, kAdPciDas1602, kAdDas08PgaFreeRun,
-    kAdDas08,  kAdDas08Pga,  kAdDas08Aol, kAdDas08Aom,  kAdDas08Aoh,   kAdDas1602,
-    kAdDt2801, kAdDt2801A,   kAdDt2837,   kAdLabMaster, kAdPcmDas16,   kAdRandom,
-    kAdSine,
+    kAdNone,   kAdNiMSeries,  kAdNi1200,   kAdNiESeries, kAdPciDas1602, kAdDas08PgaFreeRun,
+    kAdDas08,  kAdDas08Pga,   kAdDas08Aol, kAdDas08Aom,  kAdDas08Aoh,   kAdDas1602,
+    kAdDt2801, kAdDt2801A,    kAdDt2837,   kAdLabMaster, kAdPcmDas16,   kAdRandom,
+    kAdSine,   kAdSimStation,
 };
 
 std::function<bool(CAdBoardSetupLogic&)> CAdBoard::setupDialog;
@@ -107,6 +110,8 @@ std::unique_ptr<CAdDriver> MakeAdDriver(CAdBoard& board, int type, const SAdBoar
             return std::make_unique<CRandomBoardDriver>(board);
         case kAdSine:
             return std::make_unique<CSineBoardDriver>(board);
+        case kAdSimStation:
+            return std::make_unique<CSimStationBoardDriver>(board);
         case kAdNiMSeries:
             return std::make_unique<CDaqmxBoardDriver>(board, devices.daqmxLibrary);
         case kAdNiESeries:
@@ -167,6 +172,7 @@ bool CAdBoard::HasDA() const {
         case kAdNiESeries:
         case kAdNi1200:
         case kAdNiMSeries:
+        case kAdSimStation:
             return true;
         default:
             return false;
@@ -196,6 +202,10 @@ void CAdBoard::ReportDeviceProblem(const std::string& text) {
     if (text == lastDeviceProblem) return;
     lastDeviceProblem = text;
     Prompt().Message(text, EPromptIcon::Exclamation);
+}
+
+CBenchHands* CAdBoard::Hands() {
+    return Driver().Hands();
 }
 
 bool CAdBoard::ReadChannels(double periodSec, int firstCh, int lastCh, double volts[]) {

@@ -1,8 +1,9 @@
 #pragma once
 // The station's analogue interface: up to eight single-ended A/D input channels read as volts,
-// two D/A outputs and one digital output byte, on one of nineteen board types (register-level
-// port-I/O boards, National Instruments boards, two simulated boards). Every probe measurement
-// ends in ReadChannels or ReadBurst.
+// two D/A outputs and one digital output byte, on one of twenty board types (register-level
+// port-I/O boards, National Instruments boards, two simulated boards that need no hardware, and
+// the Simulated Station, a virtual bench whose readings follow the stages). Every probe
+// measurement ends in ReadChannels or ReadBurst.
 //
 // CAdBoard keeps the behaviour; the per-family register sequences and library call sequences
 // live in hw/ad/, and only the bytes that cross to a device go through a narrow backend:
@@ -15,7 +16,10 @@
 #include <string_view>
 #include <vector>
 
+#include "hw/sim/VirtualBench.h"
+
 class CAdBoardSetupLogic;
+class CBenchHands;
 class CAdDriver;
 class CNiDaqRoles;
 
@@ -40,6 +44,7 @@ enum EAdBoardType : int {
     kAdNiESeries = 16,
     kAdNi1200 = 17,
     kAdNiMSeries = 18,
+    kAdSimStation = 19,
 };
 
 // Where the board reaches its devices. The defaults are the real ones; tests name a stub
@@ -53,7 +58,7 @@ struct SAdBoardDevices {
 
 class CAdBoard {
   public:
-    static constexpr int kTypeCount = 19;
+    static constexpr int kTypeCount = 20;
     static constexpr int kMaxChannels = 8;
     // Longest averaging window accepted: a day. Longer requests are refused rather than
     // overflowing the tick arithmetic.
@@ -98,10 +103,18 @@ class CAdBoard {
 
     const char* GetBoardName() const;
     bool HasDA() const;
-    // The type id of a settings name (first match of the 19), or 0 when none matches.
+    // The type id of a settings name (first match of the 20), or 0 when none matches.
     static int TypeFromName(std::string_view name);
     static bool IsPortBoard(int type);
     static bool IsNationalInstruments(int type);
+
+    // The user's hands at the bench, where the board is a virtual bench (the Simulated Station);
+    // null for every real board. See hw/BenchHands.h.
+    CBenchHands* Hands();
+    // The stages the Simulated Station places its probe, sample and tip by (the station's own
+    // three; they must outlive the board's readings).
+    void SetBenchStages(const SBenchStages& stages) { benchStages = stages; }
+    const SBenchStages& BenchStages() const { return benchStages; }
 
     // The GUI installs the dialog here: it edits the logic and returns true on OK.
     static std::function<bool(CAdBoardSetupLogic&)> setupDialog;
@@ -127,6 +140,7 @@ class CAdBoard {
     CAdDriver& Driver();
 
     SAdBoardDevices devices;
+    SBenchStages benchStages;
     std::unique_ptr<CAdDriver> driver;
     int driverType = -1;
     std::string lastDeviceProblem;

@@ -13,6 +13,8 @@ CDevices::CDevices() {
     sample->LoadSettings(kSampleMotionSection);
     tip = std::make_unique<CMsWcmc>();
     tip->LoadSettings(kTipMotionSection);
+    // The simulated station's virtual bench follows how far the three stages really travel.
+    adBoard->SetBenchStages({probe.get(), sample.get(), tip.get()});
 }
 
 CDevices::~CDevices() = default;

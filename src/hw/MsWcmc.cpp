@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "hw/motion/MotionSetupLogic.h"
+#include "hw/motion/SimMotionController.h"
 #include "platform/Format.h"
 #include "platform/Services.h"
 #include "settings/Profile.h"
@@ -254,6 +255,11 @@ void CMsWcmc::LoadSettings(const std::string& section) {
             checker.Check("Line 0", 0, 1);
     }
     profileFile = profile.GetProfileString(section, "FlexMotion Profile", profileFile);
+    // On the simulated controller, "Realistic Timing=1" lets moves take as long as the motors
+    // would (the demo station's stages); otherwise they complete at once.
+    if (auto* sim = dynamic_cast<CSimMotionController*>(&controller.Driver()))
+        sim->realisticTiming =
+            profile.GetProfileInt(section, kRealisticTimingKey, sim->realisticTiming ? 1 : 0) != 0;
 
     checker.Check(
         "Line 0a",

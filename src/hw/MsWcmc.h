@@ -19,6 +19,8 @@ inline constexpr int kSpeedModeTrack = 1049;   // independent per-axis move
 inline constexpr const char* kProbeMotionSection = "Probe Motion System";
 inline constexpr const char* kSampleMotionSection = "Sample Motion System";
 inline constexpr const char* kTipMotionSection = "ISP/PVP Probe Tip Motion System";
+// Key of a motion system's section: 1 makes the simulated controller take real time.
+inline constexpr const char* kRealisticTimingKey = "Realistic Timing";
 
 class CMsWcmc {
   public:

@@ -1,26 +1,33 @@
 // Measure command: point measurements from a terminal or a script, on the board configured in
 // velm.ini, with the station's rules and calibration, appended to a document exactly as
 // Mode > Point appends them (the rules and calibration first when the document needs them).
+// --probe-at first moves the probe stage, so a script can place the probe (on the Simulated
+// Station, where the reading depends on it). The stages start at 0 in every run.
 
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ToolCommand.h"
 #include "app/MainFrame.h"
 #include "app/ObsDocCommands.h"
+#include "hw/MsWcmc.h"
 #include "obs/ObsDoc.h"
 #include "obs/ObsDocSettings.h"
 #include "obs/VelmObs.h"
 #include "tech/Station.h"
+#include "platform/NumberEntry.h"
 
 namespace {
 
-constexpr const char* kUsage = "measure --technique cdp|rawad [--count N] DOC.vpo";
+constexpr const char* kUsage =
+    "measure --technique cdp|rawad [--count N] [--probe-at X,Y,Z,W] DOC.vpo";
 constexpr long kMaxCount = 1000000;
 
 int Usage(const char* why) {
@@ -28,16 +35,55 @@ int Usage(const char* why) {
     return 2;
 }
 
+// "X,Y,Z,W": four numbers (microns) separated by commas.
+std::optional<CDVector4> ParsePosition(const std::string& text) {
+    CDVector4 position;
+    size_t start = 0;
+    for (int axis = 0; axis < 4; ++axis) {
+        const size_t comma = text.find(',', start);
+        if ((comma == std::string::npos) != (axis == 3)) return std::nullopt;
+        const std::optional<double> v =
+            ParseNumberEntry(std::string_view(text).substr(start, comma - start));
+        if (!v) return std::nullopt;
+        position[axis] = *v;
+        start = comma + 1;
+    }
+    return position;
+}
+
+// Moves the probe to `target` as Go To A Position does. False when it did not get there (the
+// user has been told why).
+bool PlaceProbe(CMsWcmc& probe, const CDVector4& target) {
+    // A script has nobody to answer the Z-minimum question: refuse rather than move elsewhere.
+    if (probe.zMinimumOn && target.z < probe.zMinimum) {
+        std::fprintf(stderr,
+                     "velm-tool measure: --probe-at Z %g lies below the probe's Z minimum %g; "
+                     "the probe was not moved.\n",
+                     target.z, probe.zMinimum);
+        return false;
+    }
+    return probe.MoveAbsolute(target, kSpeedModeLinear) == CMsWcmc::kMoveDone;
+}
+
 int RunMeasure(const std::vector<std::string>& args) {
     std::string technique, file;
     long count = 1;
+    std::optional<CDVector4> probeAt;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--technique" || a == "--count") {
+        if (a == "--technique" || a == "--count" || a == "--probe-at") {
             if (i + 1 >= args.size()) return Usage((a + " needs a value").c_str());
             const std::string& value = args[++i];
             if (a == "--technique") {
                 technique = value;
+                continue;
+            }
+            if (a == "--probe-at") {
+                probeAt = ParsePosition(value);
+                if (!probeAt)
+                    return Usage(
+                        ("--probe-at must be four numbers X,Y,Z,W in microns, not '" + value + "'")
+                            .c_str());
                 continue;
             }
             char* end = nullptr;
@@ -69,6 +115,7 @@ int RunMeasure(const std::vector<std::string>& args) {
         if (!message.empty()) std::fprintf(stderr, "velm-tool measure: %s\n", message.c_str());
         return 1;
     }
+    if (probeAt && !PlaceProbe(frame.ProbeSystem(), *probeAt)) return 1;
 
     CObsDocCommands commands(doc, frame);
     std::vector<const CVelmObs*> added;
@@ -96,7 +143,8 @@ int RunMeasure(const std::vector<std::string>& args) {
 CToolCommandRegistrar measureCommand(
     {"measure", kUsage,
      "N point measurements (default 1) with the velm.ini rules and calibration on the velm.ini "
-     "board, appended to DOC (created when missing); prints one line per new observation",
+     "board, appended to DOC (created when missing), after moving the probe to X,Y,Z,W "
+     "(microns) when asked; prints one line per new observation",
      RunMeasure});
 
 }  // namespace

@@ -31,6 +31,7 @@
 #include "gui/hw/ImageView.h"
 #include "gui/hw/LiveVideoWindow.h"
 #include "gui/hw/QtMotionDialogs.h"
+#include "gui/hw/SimStationDialog.h"
 #include "gui/platform/QtText.h"
 #include "hw/AdBoard.h"
 #include "hw/FgBoard.h"
@@ -275,6 +276,7 @@ void CMainWindow::UpdateActions() {
         }
         action->setEnabled(!it->second.enabled || it->second.enabled());
         if (action->isCheckable() && it->second.checked) action->setChecked(it->second.checked());
+        if (it->second.visible) action->setVisible(it->second.visible());
     }
     if (QMenu* technique = TechniqueMenu()) {
         for (QAction* item : technique->findChildren<QAction*>(kIspPvpProbeItem)) {
@@ -397,6 +399,13 @@ void CMainWindow::AttachBuiltInCommands() {
     }
     commands["systemMotionTip"] = always([this] { frame->TipSystem().Setup(kTipMotionSection); });
     commands["systemMotionTest"] = always([this] { frame->TestMotionSystem(); });
+    commands["systemSimStation"] = {[this](QAction&) {
+                                        CSimStationDialog dialog(frame->AdBoard(), this);
+                                        dialog.exec();
+                                    },
+                                    {},
+                                    {},
+                                    [this] { return frame->AdBoard().type == kAdSimStation; }};
 
     // Technique, video and image commands of the main frame.
     commands["techniqueSetDaOutput"] = always([this] { SetDaOutput(); });

@@ -40,12 +40,14 @@ class CMainWindow : public QMainWindow, public CMainFrameView, public CStartupUi
   public:
     static constexpr const char* kTitle = "VELM for Windows95/98 and NT/XP v2.00";
 
-    // A command behind a menu entry. `enabled` and `checked` are asked whenever the menus are
-    // about to show or the active document changes (empty `enabled`: always enabled).
+    // A command behind a menu entry. `enabled`, `checked` and `visible` are asked whenever the
+    // menus are about to show or the active document changes (empty `enabled`, `visible`:
+    // always enabled, always shown).
     struct SCommand {
         std::function<void(QAction&)> run;
         std::function<bool()> enabled;
         std::function<bool()> checked;
+        std::function<bool()> visible = {};
     };
 
     // Builds the main frame core (hardware from velm.ini), the control bar, the menus and the

@@ -93,7 +93,9 @@ SMenuItem SystemMenu() {
               {Menu("&Setup", "systemMotionSetup",
                     {Item("&Probe", "systemMotionProbe"), Item("&Sample", "systemMotionSample"),
                      Item("&ISP/PVP Tip", "systemMotionTip")}),
-               Item("&Test", "systemMotionTest")})});
+               Item("&Test", "systemMotionTest")}),
+         // Shown only while the A/D board is the Simulated Station.
+         Item("Si&mulated Station...", "systemSimStation")});
 }
 
 SMenuItem WindowMenu() {

@@ -25,6 +25,8 @@ class CAdDriver {
     virtual bool SetDA(int channel, double volts) = 0;
     virtual bool WriteDigital(int port, int value) = 0;
     virtual bool SetADRange(double r) = 0;
+    // The user's hands, on a board that is a virtual bench.
+    virtual CBenchHands* Hands() { return nullptr; }
 
   protected:
     void Remember(int channel, double volts) { (channel == 0 ? board.da0 : board.da1) = volts; }

@@ -44,6 +44,7 @@ class CFlexMotionCtl {
     int statusCheckDelay = 25;  // ms
 
     CMotionController& Driver() { return *driver; }
+    const CMotionController& Driver() const { return *driver; }
     void SetDriver(std::unique_ptr<CMotionController> newDriver) { driver = std::move(newDriver); }
 
     // Sends the commands of a relative move of `steps` (already signed for the axes'

@@ -89,6 +89,7 @@ int32_t CSimMotionController::StartAxis(uint8_t axis) {
         a.mode == kOpModeRelativePosition ? a.target : int64_t{a.target} - a.position;
     if (distance != 0 && (a.velocity <= 0 || a.acceleration == 0)) return kErrorNoVelocity;
     a.position += distance;
+    a.travelled += distance;
     a.completeAtTick = 0;
     if (realisticTiming && distance != 0) {
         double seconds = ProfileSeconds(static_cast<double>(distance), a.velocity, a.acceleration);
@@ -119,6 +120,7 @@ int32_t CSimMotionController::StartSpace(uint8_t vectorSpace) {
         uint8_t axis = space.axes[i];
         if (axis == 0) continue;
         axes[axis].position += distance[i];
+        axes[axis].travelled += distance[i];
         if (distance[i] != 0) axes[axis].completeAtTick = completeAt;
     }
     return 0;
@@ -182,6 +184,10 @@ int32_t CSimMotionController::DescribeError(int32_t status, std::string& text) {
 
 int64_t CSimMotionController::PositionSteps(int axis) const {
     return axis >= 1 && axis <= 4 ? axes[axis].position : 0;
+}
+
+int64_t CSimMotionController::TravelledSteps(int axis) const {
+    return axis >= 1 && axis <= 4 ? axes[axis].travelled : 0;
 }
 
 uint16_t CSimMotionController::StepMode(int axis) const {

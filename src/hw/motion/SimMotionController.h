@@ -43,6 +43,10 @@ class CSimMotionController : public CMotionController {
 
     // Where axis 1..4 stands (in steps), and its step mode as configured.
     int64_t PositionSteps(int axis) const;
+    // The steps axis 1..4 has really moved since the controller was made. Unlike its position
+    // register, ResetPositionSteps leaves it alone: re-declaring where a stage stands does not
+    // move it, which is what the Simulated Station's virtual bench places its stages by.
+    int64_t TravelledSteps(int axis) const;
     uint16_t StepMode(int axis) const;
     bool Initialized() const { return initialized; }
 
@@ -58,6 +62,7 @@ class CSimMotionController : public CMotionController {
     };
     struct SAxis : SMotion {
         int64_t position = 0;
+        int64_t travelled = 0;
         int32_t target = 0;
         uint16_t stepMode = 0;
         uint64_t completeAtTick = 0;

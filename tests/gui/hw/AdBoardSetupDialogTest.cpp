@@ -47,7 +47,8 @@ TEST_F(AdBoardSetupDialogTest, ShowsTheBoardAndFollowsTheChosenFamily) {
                      "Metrabyte/CIO-DAS08", "Metrabyte/CIO-DAS08PGA", "CIO-DAS08AOL",
                      "CIO-DAS08AOM", "CIO-DAS08AOH", "CIO-DAS1602/16", "Data Translation 2801/5716",
                      "Data Translation 2801A", "Data Translation 2837", "LabMaster 12-bit",
-                     "PCM-DAS16D/12AO", "Random Number Generator", "Sine Wave (0.1 Hz)"}));
+                     "PCM-DAS16D/12AO", "Random Number Generator", "Sine Wave (0.1 Hz)"})
+            << "Simulated Station");
     EXPECT_EQ(list->currentItem()->text(), "CIO-DAS08AOH");
     EXPECT_EQ(dialog.windowTitle(), "A/D Board Setup");
     auto* label = dialog.findChild<QLabel*>("baseLabel");
