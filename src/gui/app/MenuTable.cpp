@@ -93,7 +93,8 @@ SMenuItem SystemMenu() {
               {Menu("&Setup", "systemMotionSetup",
                     {Item("&Probe", "systemMotionProbe"), Item("&Sample", "systemMotionSample"),
                      Item("&ISP/PVP Tip", "systemMotionTip")}),
-               Item("&Test", "systemMotionTest")})});
+               Item("&Test", "systemMotionTest")}),
+         Item("&Optical System ...", "systemOpticalSystem")});
 }
 
 SMenuItem WindowMenu() {
