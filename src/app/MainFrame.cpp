@@ -60,6 +60,13 @@ CMainFrame::CMainFrame() {
     devices = std::make_unique<CDevices>();
     station = std::make_unique<CStation>(devices.get());
     theMainFrame = this;
+    station->LoadOpticalSystem();
+    // The pick dialog's read-out: the stage position under the cursor, as the probe stage
+    // stands now.
+    FgBoard().pixelToMicrons = [this](int camera, SPixel pixel) {
+        return station->opticalSystem.ImageToStage(pixel, CameraViewOf(FgBoard(), camera),
+                                                   ProbeSystem().Position());
+    };
     LoadParameters();
     SyncZMinimumEntries();
 }
@@ -422,6 +429,7 @@ void CMainFrame::OnMoveTo(EStage stage) {
     CGoToPositionLogic logic(start);
     logic.startJog = [this, stage](bool withMouse) { StartJog(stage, withMouse); };
     logic.endJog = [this, stage] { return EndJog(stage); };
+    logic.show = [this, stage](const CDVector4& target) { ShowOnImage(stage, target); };
     CDVector4 target;
     CGoToPositionLogic::EResult result = view->GoToPosition(logic, target);
     if (jog) EndJog(stage);  // however the dialog went, the keyboard goes back
@@ -434,6 +442,30 @@ void CMainFrame::OnMoveTo(EStage stage) {
     }
     view->ShowPosition(stage);
     view->ShowMoveToButton(stage);
+}
+
+bool CMainFrame::Locate(EStage stage) {
+    CMsWcmc& system = Stage(stage);
+    const CDVector4 shown = system.Position();
+    const std::optional<SPixel> pixel = FgBoard().TryPickOnImage(
+        stage == EStage::Probe ? "Use cursor to show measurement electrode tip position ..."
+                               : "Show sample position ...");
+    if (!pixel) return false;
+    const std::optional<CDVector4> at =
+        station->opticalSystem.ImageToStage(*pixel, CameraViewOf(FgBoard()), shown);
+    if (!at) return false;
+    system.SetPosition(at->x, at->y, at->z, at->w);
+    view->ShowPosition(stage);
+    return true;
+}
+
+void CMainFrame::ShowOnImage(EStage stage, const CDVector4& target) {
+    SPickMarkers markers;
+    const CDVector4 shown = Stage(stage).Position();
+    const COpticalSystem& optics = station->opticalSystem;
+    markers.camera0 = optics.StageToImage(target, CameraViewOf(FgBoard(), 0), shown);
+    markers.camera1 = optics.StageToImage(target, CameraViewOf(FgBoard(), 1), shown);
+    FgBoard().TryPickOnImage("Show position to move to ...", markers);
 }
 
 void CMainFrame::StartJog(EStage stage, bool withMouse) {

@@ -187,8 +187,19 @@ class CMainFrame {
     std::string MoveToButtonText(EStage stage) const;
     void OnMoveTo(EStage stage);
     bool ReturnArmed(EStage stage) const { return Return(stage).moved; }
-    // Jogging a stage from "Go To A Position": keyboard (and mouse) to that stage alone.
+    // Jogging a stage from "Go To A Position" or the optical-system definition: keyboard (and
+    // mouse) to that stage alone; EndJog gives them back and returns where the stage stands.
     bool Jogging() const { return jog.has_value(); }
+    void StartJog(EStage stage, bool withMouse);
+    CDVector4 EndJog(EStage stage);
+
+    // ---- Video image and optical system ------------------------------------------------------
+    // "Locate": the user clicks where the probe tip (or the sample) really is on the live
+    // image; the stage is declared to stand at the position the active optical system gives
+    // for that pixel (nothing moves). False when cancelled or no image can be had.
+    bool Locate(EStage stage);
+    // Marks `target` of a stage on the live image ("Show" in "Go To A Position").
+    void ShowOnImage(EStage stage, const CDVector4& target);
 
     // The boxes show the stages' minimums again (after a motion setup changed them).
     void SyncZMinimumEntries();
@@ -236,8 +247,6 @@ class CMainFrame {
     void MoveKeyboardStages(const CDVector4& delta);
     void MoveMouseStages(const CDVector4& delta);
     void MoveStage(EStage stage, const CDVector4& delta);
-    void StartJog(EStage stage, bool withMouse);
-    CDVector4 EndJog(EStage stage);
     void ReadMicronsPerKey();
     void ReadMicronsPer50Pix();
 

@@ -293,9 +293,11 @@ bool CObsDocCommands::InterestPoint() {
     obs->StampPositions();
     const std::optional<SPixel> pixel = frame.FgBoard().TryPickOnImage(kInterestPointPrompt);
     if (!pixel) return false;
-    obs->probePosition = imageToStage
-                             ? imageToStage(*pixel, obs->probePosition)
-                             : MapImagePointToStage(frame.FgBoard(), *pixel, obs->probePosition);
+    obs->probePosition =
+        imageToStage ? imageToStage(*pixel, obs->probePosition)
+                     : station.opticalSystem
+                           .ImageToStage(*pixel, CameraViewOf(frame.FgBoard()), obs->probePosition)
+                           .value_or(obs->probePosition);
     Add(std::move(obs));
     return true;
 }
@@ -533,43 +535,12 @@ bool EditOpenWith() {
     return true;
 }
 
-void InstallOpenWithRunner() {
-    SetOpenExportedFileHook(OpenWithStoredCommand);
+bool ConfirmCalibrationOpticalSystem(const CStation& station) {
+    return Prompt().Ask(
+               StrPrintf("Calibrate with '%s' optical system?", station.opticalSystem.name.c_str()),
+               EPromptButtons::OkCancel) == EPromptAnswer::Ok;
 }
 
-// ---- Image points ------------------------------------------------------------------------------
-
-CDVector4 MapImagePointToStage(const CFgBoard& grabber, SPixel pixel, const CDVector4& shown) {
-    // The active optical system's scales; "Default" (one micron per pixel) when none is kept.
-    double scale[4] = {1.0, 1.0, 1.0, 1.0};  // camera 0 x, y; camera 1 x (X-Z), y (Y-Z)
-    double cam1Z = 1.0;
-    const std::string name =
-        Profile().GetProfileString("Optical Systems", "Active system", "Default");
-    const std::string line = Profile().GetProfileString("Optical Systems", name, "");
-    double v[7] = {1.0, 1.0, 0.0, 1.0, 1.0, 1.0, 0.0};
-    const int n = std::sscanf(line.c_str(), "%lf, %lf, %lf; %lf, %lf, %lf, %lf", &v[0], &v[1],
-                              &v[2], &v[3], &v[4], &v[5], &v[6]);
-    auto take = [&](int i, double& field) {
-        if (n > i && std::isfinite(v[i])) field = v[i];
-    };
-    take(0, scale[0]);
-    take(1, scale[1]);
-    take(3, scale[2]);
-    take(4, scale[3]);
-    take(5, cam1Z);
-
-    CDVector4 position = shown;
-    const SPixel origin = grabber.Origin(grabber.currentCamera);
-    const double dx = pixel.x - origin.x, dy = pixel.y - origin.y;
-    if (grabber.currentCamera == 1) {
-        if (grabber.cam1Axis == kCameraPlaneXZ)
-            position.x += dx * scale[2];
-        else
-            position.y += dx * scale[3];
-        position.z += dy * cam1Z;
-    } else {
-        position.x += dx * scale[0];
-        position.y += dy * scale[1];
-    }
-    return position;
+void InstallOpenWithRunner() {
+    SetOpenExportedFileHook(OpenWithStoredCommand);
 }

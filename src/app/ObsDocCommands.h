@@ -140,7 +140,6 @@ void InstallOpenWithRunner();
 // "Open Observations With ...": edits and stores the program (from any window).
 bool EditOpenWith();
 
-// Camera pixel to stage position with the active optical system of velm.ini ("Default", one
-// micron per pixel, when there is none) and the frame grabber's origins.
-CDVector4 MapImagePointToStage(const class CFgBoard& grabber, SPixel pixel,
-                               const CDVector4& shownPosition);
+// The question before a CDP calibration: "Calibrate with '%s' optical system?" with the
+// station's active system (the calibration source is located on the video image). True on OK.
+bool ConfirmCalibrationOpticalSystem(const CStation& station);

@@ -20,6 +20,7 @@
 #include "hw/fg/FgDialogs.h"
 #include "hw/fg/FgTypes.h"
 #include "hw/fg/ImageAcquisition.h"
+#include "platform/Vector4.h"
 
 class CLiveVideo;
 class CLiveFrameSource;
@@ -141,6 +142,9 @@ class CFgBoard {
     // Keeps a pixel kPickMargin inside the capture area.
     SPixel ClampPick(SPixel pixel) const;
     SPixel Origin(int camera) const { return camera == 1 ? origin1 : origin0; }
+    // The stage position a pixel of a camera shows, for the read-out of "Show Position on
+    // Frame Grabber" (the main frame installs the optical-system mapping; none: no read-out).
+    std::function<std::optional<CDVector4>(int camera, SPixel pixel)> pixelToMicrons;
 
     // "Show Origin": the user clicks each installed camera's origin; then camera 0 is selected
     // again and the settings are saved. A cancelled click keeps that camera's origin.

@@ -105,6 +105,15 @@ void CStation::LoadSettings() {
     }
 }
 
+bool CStation::LoadOpticalSystem() {
+    return LoadActiveOpticalSystem(opticalSystem);
+}
+
+void CStation::SetOpticalSystem(const COpticalSystem& system) {
+    opticalSystem = system;
+    opticalSystem.SetActive();
+}
+
 void CStation::LoadMeasurementType(std::string* problems) {
     const auto text = ReadSettingsText(kMainframeSection, "Line 7");
     if (!text) return;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "obs/OpticalSystem.h"
 #include "obs/Techniques.h"
 #include "obs/WireObs.h"
 
@@ -63,6 +64,12 @@ class CStation : public CTechniques {
     // The current CDP reference reading to velm.ini ("Reference" beside the calibration).
     void SaveWireReference() const;
 
+    // The active optical system from velm.ini ("Cannot load optical system %s from profile."
+    // when it cannot be had; the constructor values are kept then).
+    bool LoadOpticalSystem();
+    // Makes `system` the active one: kept here and written as "Active system".
+    void SetOpticalSystem(const COpticalSystem& system);
+
     int measurementType = kTechniqueRawAD;
     std::vector<std::string> probeNames;
     std::string selectedProbe;
@@ -76,6 +83,8 @@ class CStation : public CTechniques {
     // a reference is kept.
     CWireReference wireReference;
     std::unique_ptr<CSampRulesRawAD> rawADRules;
+    // The active optical system: image pixels to stage microns and back.
+    COpticalSystem opticalSystem;
 
     // ---- CTechniques: what the stored rules ask of the station ------------------------------
     // A CDP point or reference with the station's current reference (a reference replaces it).

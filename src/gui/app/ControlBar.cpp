@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDoubleValidator>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -15,7 +16,11 @@
 
 #include "gui/platform/QtText.h"
 #include "hw/MsWcmc.h"
+#include "obs/OpticalSystem.h"
 #include "platform/Format.h"
+#include "platform/Prompt.h"
+#include "platform/Services.h"
+#include "tech/Station.h"
 
 namespace {
 constexpr const char* kAxisNames[4] = {"X", "Y", "Z", "W"};
@@ -59,6 +64,21 @@ CControlBar::CControlBar(CMainFrame& frame, QWidget* parent) : QWidget(parent), 
 
     layout->addWidget(BuildStage(EStage::Probe, tr("Probe"), "probe"));
     layout->addWidget(BuildStage(EStage::Sample, tr("Sample"), "sample"));
+
+    layout->addWidget(new QLabel(tr("Optical system:"), this));
+    opticalSystem = new QComboBox(this);
+    opticalSystem->setObjectName("opticalSystem");
+    layout->addWidget(opticalSystem);
+    connect(opticalSystem, &QComboBox::activated, this, [this](int) {
+        COpticalSystem chosen;
+        const std::string name = FromQ(opticalSystem->currentText());
+        if (chosen.Load(name))
+            this->frame.Station().SetOpticalSystem(chosen);
+        else
+            Prompt().Message(StrPrintf("Cannot load optical system %s from profile.", name.c_str()),
+                             EPromptIcon::Exclamation);
+        ShowOpticalSystems();
+    });
     layout->addStretch(1);
 
     auto* memoryLine = new QHBoxLayout;
@@ -137,12 +157,19 @@ QWidget* CControlBar::BuildStage(EStage stage, const QString& title, const QStri
     w.moveTo->setObjectName(prefix + "MoveTo");
     w.locate = new QPushButton(tr("Locate"), box);
     w.locate->setObjectName(prefix + "Locate");
-    // Locating on the video image needs the optical systems, which come later.
-    w.locate->setEnabled(false);
     grid->addWidget(w.moveTo, 5, 0, 1, 2);
     grid->addWidget(w.locate, 5, 2, 1, 2);
     connect(w.moveTo, &QPushButton::clicked, this, [this, stage] { frame.OnMoveTo(stage); });
+    connect(w.locate, &QPushButton::clicked, this, [this, stage] { frame.Locate(stage); });
     return box;
+}
+
+void CControlBar::ShowOpticalSystems() {
+    const QSignalBlocker block(opticalSystem);
+    opticalSystem->clear();
+    for (const std::string& name : OpticalSystemNames())
+        opticalSystem->addItem(ToQ(name));
+    opticalSystem->setCurrentIndex(FindOpticalSystem(frame.Station().opticalSystem.name));
 }
 
 void CControlBar::ShowSensitivity() {
@@ -191,4 +218,5 @@ void CControlBar::ShowAll() {
         ShowZMinimum(stage);
         ShowMoveToButton(stage);
     }
+    ShowOpticalSystems();
 }

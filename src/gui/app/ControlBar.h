@@ -9,6 +9,7 @@
 #include "app/MainFrame.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -26,6 +27,8 @@ class CControlBar : public QWidget {
     void ShowZMinimum(EStage stage);
     void ShowMoveToButton(EStage stage);
     void ShowMemoryLoad(const QString& text);
+    // Refills "Optical system:" from velm.ini and selects the station's active system.
+    void ShowOpticalSystems();
     void ShowAll();
 
   private:
@@ -48,4 +51,5 @@ class CControlBar : public QWidget {
     QLineEdit* micronsPer50Pix = nullptr;
     SStageWidgets stages[2];
     QLabel* memory = nullptr;
+    QComboBox* opticalSystem = nullptr;
 };

@@ -25,6 +25,7 @@
 #include "gui/app/MenuTable.h"
 #include "gui/app/MotionInput.h"
 #include "gui/app/ObsDocWiring.h"
+#include "gui/app/OpticalSystemDialog.h"
 #include "gui/app/RootDirectoryDialogs.h"
 #include "gui/hw/AdBoardSetupDialog.h"
 #include "gui/hw/HwDialogs.h"
@@ -406,6 +407,7 @@ void CMainWindow::AttachBuiltInCommands() {
                                     {},
                                     {},
                                     [this] { return frame->AdBoard().type == kAdSimStation; }};
+    commands["systemOpticalSystem"] = always([this] { EditOpticalSystems(); });
 
     // Technique, video and image commands of the main frame.
     commands["techniqueSetDaOutput"] = always([this] { SetDaOutput(); });
@@ -601,6 +603,14 @@ void CMainWindow::RootDirectory() {
     CRootDirectoryDialog dialog(GetRootDirectory(), this);
     if (dialog.exec() != QDialog::Accepted) return;
     SetRootDirectory(EnterRootDirectory(dialog.Result()));
+}
+
+void CMainWindow::EditOpticalSystems() {
+    COpticalSystemDefinition logic(frame->Station().opticalSystem.name);
+    logic.BindTo(*frame);
+    COpticalSystemDialog dialog(logic, this);
+    if (dialog.exec() == QDialog::Accepted) frame->Station().SetOpticalSystem(logic.system);
+    controlBar->ShowOpticalSystems();
 }
 
 void CMainWindow::SetDaOutput() {

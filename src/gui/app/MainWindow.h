@@ -145,6 +145,9 @@ class CMainWindow : public QMainWindow, public CMainFrameView, public CStartupUi
     void FileSave(bool as);
     void RootDirectory();
     void SetDaOutput();
+    // System > "&Optical System ...": the definition dialog; on OK the edited system becomes
+    // the active one and the control bar's list is refilled.
+    void EditOpticalSystems();
     void Paste();
 
     std::unique_ptr<CMainFrame> frame;

@@ -94,6 +94,7 @@ SMenuItem SystemMenu() {
                     {Item("&Probe", "systemMotionProbe"), Item("&Sample", "systemMotionSample"),
                      Item("&ISP/PVP Tip", "systemMotionTip")}),
                Item("&Test", "systemMotionTest")}),
+         Item("&Optical System ...", "systemOpticalSystem"),
          // Shown only while the A/D board is the Simulated Station.
          Item("Si&mulated Station...", "systemSimStation")});
 }
