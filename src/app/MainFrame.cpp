@@ -411,7 +411,8 @@ void CMainFrame::OnMoveTo(EStage stage) {
                           : "Return sample to original position (%.2lf,%.2lf,%.2lf,%.2lf) ?",
                       s.x, s.y, s.z, s.w);
         if (Prompt().Ask(question, EPromptButtons::OkCancel) != EPromptAnswer::Ok) return;
-        if (system.MoveAbsolute(ret.start, kSpeedModeLinear) != CMsWcmc::kMoveFailed)
+        // A return cancelled at the Z-minimum warning has not happened: it stays armed.
+        if (system.MoveAbsolute(ret.start, kSpeedModeLinear) == CMsWcmc::kMoveDone)
             ret.moved = false;
         view->ShowPosition(stage);
         view->ShowMoveToButton(stage);
@@ -426,8 +427,10 @@ void CMainFrame::OnMoveTo(EStage stage) {
     CGoToPositionLogic::EResult result = view->GoToPosition(logic, target);
     if (jog) EndJog(stage);  // however the dialog went, the keyboard goes back
 
+    // "Return" is armed only by a move that was made; one cancelled at the Z-minimum warning
+    // left the stage where it was.
     if (result != CGoToPositionLogic::EResult::Cancel &&
-        system.MoveAbsolute(target, kSpeedModeLinear) != CMsWcmc::kMoveFailed &&
+        system.MoveAbsolute(target, kSpeedModeLinear) == CMsWcmc::kMoveDone &&
         result == CGoToPositionLogic::EResult::MoveTo) {
         ret.start = start;
         ret.moved = true;
@@ -467,6 +470,14 @@ void CMainFrame::SyncZMinimumEntries() {
         zMinimumEntry[static_cast<int>(stage)] = StrPrintf("%.2lf", Stage(stage).zMinimum);
         view->ShowZMinimum(stage);
     }
+}
+
+bool CMainFrame::SetupMotionSystem(CMsWcmc& system, const std::string& section) {
+    const bool ok = system.Setup(section);
+    SyncZMinimumEntries();
+    view->ShowPosition(EStage::Probe);
+    view->ShowPosition(EStage::Sample);
+    return ok;
 }
 
 // ---- System menu tests ----------------------------------------------------------------------

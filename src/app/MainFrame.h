@@ -192,6 +192,10 @@ class CMainFrame {
 
     // The boxes show the stages' minimums again (after a motion setup changed them).
     void SyncZMinimumEntries();
+    // "Motion Control Setup" of one system (System menu, or the first run's set-up). Whatever
+    // it left, the Z-minimum boxes and position read-outs show it afterwards, so a stale box
+    // is never applied over a minimum set in the dialog. True on OK.
+    bool SetupMotionSystem(CMsWcmc& system, const std::string& section);
 
     // ---- System menu tests -----------------------------------------------------------------
     // Frame Grabber > Test: live video, a pick on the image, and a capture saved as

@@ -114,9 +114,9 @@ void CVelmApp::CountRun() {
         if (CMainFrame* frame = TheMainFrame()) {
             frame->AdBoard().Setup();
             frame->FgBoard().Setup();
-            frame->ProbeSystem().Setup(kProbeMotionSection);
-            frame->SampleSystem().Setup(kSampleMotionSection);
-            frame->TipSystem().Setup(kTipMotionSection);
+            frame->SetupMotionSystem(frame->ProbeSystem(), kProbeMotionSection);
+            frame->SetupMotionSystem(frame->SampleSystem(), kSampleMotionSection);
+            frame->SetupMotionSystem(frame->TipSystem(), kTipMotionSection);
         }
     }
     if (runs < INT_MAX) profile.WriteProfileInt(kMainframeSection, kNumberOfRunsKey, runs + 1);

@@ -389,6 +389,42 @@ TEST_F(MainFrameTest, MoveToArmsReturnAndReturnAsksBeforeGoingBack) {
     frame.SetView(nullptr);
 }
 
+TEST_F(MainFrameTest, AMoveCancelledAtTheZMinimumWarningArmsNoReturn) {
+    CMainFrame frame;
+    CRecordingView view;
+    frame.SetView(&view);
+    CMsWcmc& probe = frame.ProbeSystem();
+    probe.zMinimumOn = 1;
+    probe.zMinimum = 0.0;
+    view.goToResult = CGoToPositionLogic::EResult::MoveTo;
+    view.goToTarget = CDVector4(10, 0, -50, 0);
+    motionDialogs.moveAnswers = {EZMinimumMoveAnswer::CancelMove};
+    frame.OnMoveTo(EStage::Probe);
+    ExpectNear(probe.Position(), CDVector4());
+    EXPECT_EQ(frame.MoveToButtonText(EStage::Probe), "MoveTo");
+
+    // A return cancelled at the warning stays armed: the stage is still away.
+    view.goToTarget = CDVector4(0, 0, -50, 0);
+    motionDialogs.moveAnswers = {EZMinimumMoveAnswer::MoveAndResetZ};
+    frame.OnMoveTo(EStage::Probe);
+    ExpectNear(probe.Position(), CDVector4(0, 0, 0, 0));  // reset: Z ends at the minimum
+    ASSERT_EQ(frame.MoveToButtonText(EStage::Probe), "Return");
+    probe.zMinimum = 10.0;
+    prompt.answers = {EPromptAnswer::Ok};
+    motionDialogs.moveAnswers = {EZMinimumMoveAnswer::CancelMove};
+    frame.OnMoveTo(EStage::Probe);
+    EXPECT_EQ(frame.MoveToButtonText(EStage::Probe), "Return");
+
+    // "Cancel (Keep Current Z Minimum)" keeps the check box as it was.
+    frame.zMinimumEntry[0] = "30";
+    motionDialogs.setAnswers = {EZMinimumSetAnswer::KeepMinimum};
+    probe.zMinimumOn = 0;
+    frame.ApplyZMinimum(EStage::Probe, true);
+    EXPECT_EQ(probe.zMinimumOn, 0);
+    EXPECT_EQ(frame.zMinimumEntry[0], "10.00");
+    frame.SetView(nullptr);
+}
+
 TEST_F(MainFrameTest, JogInGoToPositionLendsKeyboardAndMouseToOneStage) {
     CMainFrame frame;
     CRecordingView view;

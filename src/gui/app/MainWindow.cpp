@@ -389,13 +389,13 @@ void CMainWindow::AttachBuiltInCommands() {
                                                      {"systemMotionSample", EStage::Sample}};
     for (const auto& [name, stage] : setups) {
         commands[name] = always([this, stage = stage] {
-            frame->Stage(stage).Setup(stage == EStage::Probe ? kProbeMotionSection
-                                                             : kSampleMotionSection);
-            frame->SyncZMinimumEntries();
-            controlBar->ShowPosition(stage);
+            frame->SetupMotionSystem(frame->Stage(stage), stage == EStage::Probe
+                                                              ? kProbeMotionSection
+                                                              : kSampleMotionSection);
         });
     }
-    commands["systemMotionTip"] = always([this] { frame->TipSystem().Setup(kTipMotionSection); });
+    commands["systemMotionTip"] =
+        always([this] { frame->SetupMotionSystem(frame->TipSystem(), kTipMotionSection); });
     commands["systemMotionTest"] = always([this] { frame->TestMotionSystem(); });
 
     // Technique, video and image commands of the main frame.
