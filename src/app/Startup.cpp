@@ -88,8 +88,7 @@ bool CVelmApp::RunFileLocations() {
     // named is entered as it is, with a message when that fails.
     std::error_code ec;
     if (root == DefaultDataRoot() && !fs::exists(root, ec)) fs::create_directories(root, ec);
-    root = EnterRootDirectory(root);
-    SetRootDirectory(root);
+    root = UseRootDirectory(root);
     switch (*choice) {
         case EStartChoice::NewFile:
             return true;

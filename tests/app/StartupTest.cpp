@@ -135,15 +135,18 @@ TEST_F(StartupTest, OpenFileSystemSetupAndClosingTheDialog) {
     }
 }
 
-TEST_F(StartupTest, AnUnreachableRootFallsBackToTheCurrentFolder) {
+TEST_F(StartupTest, AnUnreachableRootFallsBackToTheCurrentFolderForThisRunOnly) {
     fs::current_path(dir.Path());
     ui.choice = EStartChoice::NewFile;
     ui.changedRoot = dir.File("no/such/folder");
     EXPECT_TRUE(app.RunFileLocations());
-    EXPECT_EQ(prompt.Texts(),
-              (std::vector<std::string>{"Error moving to root directory " + ui.changedRoot,
-                                        "Using current directory " + dir.Path()}));
+    ASSERT_EQ(prompt.shown.size(), 2u);
+    EXPECT_EQ(prompt.shown[0].text, "Error moving to root directory " + ui.changedRoot +
+                                        "\n\nNo such file or directory.");
+    EXPECT_EQ(prompt.shown[1].text.rfind("Using current directory " + dir.Path(), 0), 0u);
     EXPECT_EQ(GetRootDirectory(), dir.Path());
+    // The next start still offers the root the settings hold.
+    EXPECT_EQ(profile.GetProfileString(kMainframeSection, "Line 0"), dir.File("root"));
 }
 
 TEST_F(StartupTest, TheFirstRunShowsTheFiveSetupDialogsOnce) {

@@ -591,7 +591,7 @@ void CMainWindow::FileSave(bool as) {
 void CMainWindow::RootDirectory() {
     CRootDirectoryDialog dialog(GetRootDirectory(), this);
     if (dialog.exec() != QDialog::Accepted) return;
-    SetRootDirectory(EnterRootDirectory(dialog.Result()));
+    UseRootDirectory(dialog.Result());
 }
 
 void CMainWindow::SetDaOutput() {
