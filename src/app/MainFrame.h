@@ -16,6 +16,7 @@
 
 #include "hw/Devices.h"
 #include "hw/motion/GoToPositionLogic.h"
+#include "platform/MessageOnce.h"
 #include "platform/Vector4.h"
 
 class CStation;
@@ -211,7 +212,8 @@ class CMainFrame {
     // Starts the tracker timer when a channel tracks (at window creation and after changes).
     void StartTracker();
     // One tick of the one-second timer: every trackSec-th tick the tracked channels are read
-    // and written to their D/A outputs.
+    // and written to their D/A outputs (a reading beyond the D/A range at the range's end). A
+    // tick that finds the station busy is skipped; a failure is shown once until it changes.
     void OnTrackerTick();
     int TrackerCount() const { return trackerCount; }
 
@@ -262,6 +264,8 @@ class CMainFrame {
 
     bool trackerRunning = false;
     int trackerCount = 0;
+    // What went wrong with each tracked channel, shown once until it changes.
+    CMessageOnce trackerProblems[2];
     int memoryLoad = -1;
 };
 

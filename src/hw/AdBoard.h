@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/MessageOnce.h"
+
 class CAdBoardSetupLogic;
 class CAdDriver;
 class CNiDaqRoles;
@@ -98,6 +100,10 @@ class CAdBoard {
 
     const char* GetBoardName() const;
     bool HasDA() const;
+    // `volts` brought inside +/-daRange, as a saturating output would put it out (NaN: 0).
+    double ClampToDaRange(double volts) const;
+    // "Error setting D/A Channel %d to %.3lf volts.", with the reason when the board has no D/A.
+    std::string SetDAFailureText(int channel, double volts) const;
     // The type id of a settings name (first match of the 19), or 0 when none matches.
     static int TypeFromName(std::string_view name);
     static bool IsPortBoard(int type);
@@ -110,6 +116,10 @@ class CAdBoard {
     // board that does not answer). The same text is shown once, not at every read of a
     // 200 ms timer; confirming the setup or reloading the settings shows it again.
     void ReportDeviceProblem(const std::string& text);
+    // Shows an error a driver library returned ("NI DAQ error code %d. ..."), once per cause:
+    // the same error of reads (or of outputs) again is not shown until a read (an output)
+    // has succeeded without error, or another error came between.
+    void ReportLibraryError(const std::string& text);
 
     // The fields, in declaration order of the settings.
     int type = kAdNone;
@@ -124,10 +134,19 @@ class CAdBoard {
     int initValue = 0;
 
   private:
+    // What the board is doing, for ReportLibraryError: reads and outputs keep their causes
+    // apart, so a tracker that reads well and writes badly does not show its error each time.
+    enum EWork { kWorkSetup, kWorkInput, kWorkOutput, kWorkCount };
+    class CWork;
+
     CAdDriver& Driver();
+    void ClearMessages();
 
     SAdBoardDevices devices;
     std::unique_ptr<CAdDriver> driver;
     int driverType = -1;
-    std::string lastDeviceProblem;
+    CMessageOnce deviceProblems;
+    CMessageOnce libraryErrors[kWorkCount];
+    EWork work = kWorkSetup;
+    bool working = false;
 };

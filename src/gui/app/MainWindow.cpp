@@ -40,6 +40,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Format.h"
 #include "platform/Services.h"
+#include "platform/StationBusy.h"
 #include "settings/FileNumbering.h"
 #include "settings/Profile.h"
 #include "tech/Station.h"
@@ -79,19 +80,8 @@ CMainWindow* TheMainWindow() {
     return theMainWindow;
 }
 
-namespace {
-bool insideClockWait = false;
-}
-
 void RunClockIdle() {
-    const bool outer = !insideClockWait;
-    insideClockWait = true;
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    if (outer) insideClockWait = false;
-}
-
-bool InsideClockWait() {
-    return insideClockWait;
 }
 
 CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent) {
@@ -158,9 +148,7 @@ CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent) {
     connect(&memoryTimer, &QTimer::timeout, this, &CMainWindow::UpdateMemoryLoad);
     memoryTimer.start(CMainFrame::kMemoryTimerMs);
     UpdateMemoryLoad();
-    connect(&trackerTimer, &QTimer::timeout, this, [this] {
-        if (!InsideClockWait()) frame->OnTrackerTick();
-    });
+    connect(&trackerTimer, &QTimer::timeout, this, [this] { frame->OnTrackerTick(); });
     trackerTimer.setInterval(CMainFrame::kTrackerTimerMs);
     frame->StartTracker();
     controlBar->ShowAll();
@@ -399,7 +387,9 @@ void CMainWindow::AttachBuiltInCommands() {
     commands["systemMotionTest"] = always([this] { frame->TestMotionSystem(); });
 
     // Technique, video and image commands of the main frame.
-    commands["techniqueSetDaOutput"] = always([this] { SetDaOutput(); });
+    // Only a board with D/A outputs has anything to set.
+    commands["techniqueSetDaOutput"] = {
+        [this](QAction&) { SetDaOutput(); }, [this] { return frame->AdBoard().HasDA(); }, {}};
     commands["videoLive"] = always([this] { ShowLiveVideo(true); });
     commands["videoFreeze"] = {[this](QAction&) { ShowLiveVideo(false); },
                                [this] { return liveVideo && liveVideo->Running(); },
@@ -739,7 +729,7 @@ QPoint CMainWindow::ViewCentre() const {
 }
 
 void CMainWindow::UpdateMemoryLoad() {
-    if (InsideClockWait()) return;
+    if (CStationBusy::ClockWaiting()) return;
     std::string meminfo;
     if (!ReadWholeFile("/proc/meminfo", meminfo)) return;
     if (frame->UpdateMemoryLoad(meminfo)) controlBar->ShowMemoryLoad(ToQ(frame->MemoryLoadText()));

@@ -184,4 +184,13 @@ TEST_F(ShellDialogsTest, AdBoardTestShowsReadingsAndKeepsItsLine) {
     Child<QPushButton>(again, "start")->click();
     EXPECT_FALSE(again.TimerRunning());
     EXPECT_EQ(prompt.LastText(), "Illegal A/D channel range (3-2), must be inside 0-7.");
+    EXPECT_TRUE(Child<QPushButton>(again, "send")->isEnabled());
+
+    // A board without D/A outputs has nothing to send or track to.
+    board.type = kAdRandom;
+    CAdBoardTestDialog noDa(board);
+    EXPECT_FALSE(Child<QPushButton>(noDa, "send")->isEnabled());
+    EXPECT_FALSE(Child<QPushButton>(noDa, "track")->isEnabled());
+    EXPECT_FALSE(Child<QLineEdit>(noDa, "daVolts")->isEnabled());
+    EXPECT_TRUE(Child<QPushButton>(noDa, "start")->isEnabled());
 }
