@@ -32,6 +32,16 @@ class AdBoardTestLogicTest : public CVelmTest {
         input.type = kAdSine;
         input.Init();
     }
+    // Readings of channel 0 running, D/A channel `daChannel` tracking them.
+    static void TrackChannelZero(CAdBoardTestLogic& logic, const char* daChannel) {
+        logic.first = "0";
+        logic.last = "0";
+        logic.daChannel = daChannel;
+        logic.trackCh = "0";
+        logic.ToggleTrack();
+        ASSERT_TRUE(logic.Start());
+    }
+
     CReadyPorts ports{clock};
     CScopedPortIo scopedPorts{&ports};
     CAdBoard output;
@@ -118,12 +128,7 @@ TEST_F(AdBoardTestLogicTest, ATickNeverReadsInsideAnotherOperation) {
     // A grid scan keeps running behind the modal test dialog, and its timer fires inside the
     // scan's settling waits. Tracking must not rewrite a D/A output in the middle of a point.
     CAdBoardTestLogic logic(output);
-    logic.first = "0";
-    logic.last = "0";
-    logic.daChannel = "0";
-    logic.trackCh = "0";
-    logic.ToggleTrack();
-    ASSERT_TRUE(logic.Start());
+    TrackChannelZero(logic, "0");
     output.daRange = 10.0;
     output.da0 = 3.0;
     ports.log.clear();
@@ -148,12 +153,7 @@ TEST_F(AdBoardTestLogicTest, ATickNeverReadsInsideAnotherOperation) {
 
 TEST_F(AdBoardTestLogicTest, TrackingBeyondTheOutputRangeSaturatesAndFailuresAreSaidOnce) {
     CAdBoardTestLogic logic(output);
-    logic.first = "0";
-    logic.last = "0";
-    logic.daChannel = "1";
-    logic.trackCh = "0";
-    logic.ToggleTrack();
-    ASSERT_TRUE(logic.Start());
+    TrackChannelZero(logic, "1");
     // The empty registers read as the bottom of the 10 V input, beyond the 5 V output.
     std::vector<double> volts;
     ASSERT_TRUE(logic.Tick(volts));

@@ -30,6 +30,21 @@ class FgBoardTest : public CVelmTest {
 
     std::string ImagePath() const { return transfer + "/velmimg.bmp"; }
 
+    // The grabber on `camera`, a 16 x 16 grey Video4Linux2 camera that serves one streaming
+    // session at a time; its frames hold 0, 1, 2, ... row by row from the top.
+    void UseV4l2Camera() {
+        camera.formats = {kFourccGrey};
+        camera.width = camera.height = 16;
+        camera.frameBytes.clear();
+        for (int i = 0; i < 256; ++i)
+            camera.frameBytes.push_back(static_cast<uint8_t>(i));
+        board.SetAcquisitionFactory([this] {
+            return std::make_unique<CV4l2Acquisition>(std::make_unique<CFakeV4l2Device>(camera));
+        });
+        board.type = kFgNiImaq1408;
+        board.captureWidth = board.captureHeight = 16;
+    }
+
     // Lets the outside program answer `afterWaits` polls into the request.
     void AnswerWith(const std::string& bytes, int afterWaits = 1) {
         clock.SetIdleHook([this, bytes, afterWaits, waits = 0]() mutable {
@@ -46,6 +61,7 @@ class FgBoardTest : public CVelmTest {
     std::string failOn;
     double cameraWidth = 640;
     std::vector<uint8_t> buffer;
+    SFakeCamera camera;
 };
 
 std::string Line(const CProfile& profile, const char* key) {
@@ -285,17 +301,7 @@ TEST_F(FgBoardTest, CameraFailuresAreShownAndTheSessionClosed) {
 
 TEST_F(FgBoardTest, AStillGrabWhileLiveVideoRunsTakesTheStreamsNextFrame) {
     // A Video4Linux2 camera serves one streaming session at a time, as the kernel does.
-    SFakeCamera camera;
-    camera.formats = {kFourccGrey};
-    camera.width = camera.height = 16;
-    for (int i = 0; i < 256; ++i)
-        camera.frameBytes.push_back(static_cast<uint8_t>(i));
-    board.SetAcquisitionFactory([&camera] {
-        return std::make_unique<CV4l2Acquisition>(std::make_unique<CFakeV4l2Device>(camera));
-    });
-    board.type = kFgNiImaq1408;
-    board.captureWidth = board.captureHeight = 16;
-
+    UseV4l2Camera();
     CLiveVideo live(board.CreateLiveSource());
     std::string error;
     ASSERT_TRUE(live.Start(error)) << error;
@@ -333,15 +339,7 @@ TEST_F(FgBoardTest, AStillGrabWhileLiveVideoRunsTakesTheStreamsNextFrame) {
 }
 
 TEST_F(FgBoardTest, AStillFromALiveStreamThatStoppedSaysWhy) {
-    SFakeCamera camera;
-    camera.formats = {kFourccGrey};
-    camera.width = camera.height = 16;
-    camera.frameBytes.assign(256, 1);
-    board.SetAcquisitionFactory([&camera] {
-        return std::make_unique<CV4l2Acquisition>(std::make_unique<CFakeV4l2Device>(camera));
-    });
-    board.type = kFgNiImaq1408;
-    board.captureWidth = board.captureHeight = 16;
+    UseV4l2Camera();
     CLiveVideo live(board.CreateLiveSource());
     std::string error;
     camera.silent = true;
@@ -354,28 +352,20 @@ TEST_F(FgBoardTest, AStillFromALiveStreamThatStoppedSaysWhy) {
 
 TEST_F(FgBoardTest, TwoUsbCamerasAreCamerasZeroAndOneAndSetupSaysWhichIsWhich) {
     // Each USB camera makes a capture node and a metadata node.
-    SFakeCamera camera;
+    UseV4l2Camera();
     camera.path = "/dev/video2";
     camera.nodes = {{"/dev/video0", 0, true, true, "HD Webcam"},
                     {"/dev/video1", 1, true, false, "HD Webcam"},
                     {"/dev/video2", 2, true, true, "USB Microscope"},
                     {"/dev/video3", 3, true, false, "USB Microscope"}};
-    board.SetAcquisitionFactory([&camera] {
-        return std::make_unique<CV4l2Acquisition>(std::make_unique<CFakeV4l2Device>(camera));
-    });
     CFgSetupLogic logic(board);
     EXPECT_EQ(logic.CameraDeviceText(0), "Camera 0 is /dev/video0 (HD Webcam).");
     EXPECT_EQ(logic.CameraDeviceText(1), "Camera 1 is /dev/video2 (USB Microscope).");
 
-    board.type = kFgNiImaq1408;
-    board.captureWidth = board.captureHeight = 16;
     board.cam1Installed = 1;
     ASSERT_TRUE(board.SelectCamera(1));
-    camera.width = camera.height = 16;
-    camera.formats = {kFourccGrey};
-    camera.frameBytes.assign(256, 9);
     ASSERT_TRUE(board.GetImage(buffer)) << prompt.LastText();  // /dev/video2, not video1
-    EXPECT_EQ(buffer[0], 9);
+    EXPECT_EQ(buffer[15 * 16 + 9], 9);
 
     camera.nodes.resize(2);
     EXPECT_EQ(CFgSetupLogic(board).CameraDeviceText(1), "No camera 1 is connected.");
