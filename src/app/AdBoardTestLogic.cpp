@@ -62,6 +62,8 @@ bool CAdBoardTestLogic::ReadDouble(const std::string& text, const char* label,
 }
 
 bool CAdBoardTestLogic::Start() {
+    // This dialog's own messages hold the station too: the readings wait until they close.
+    CStationBusy::CScope busy;
     int f = 0, l = 0;
     if (!ReadInt(first, "First:", f) || !ReadInt(last, "Last:", l)) return false;
     if (f < 0 || f > l || l >= CAdBoard::kMaxChannels) {
@@ -121,6 +123,7 @@ bool CAdBoardTestLogic::DaAvailable() const {
 
 void CAdBoardTestLogic::Send() {
     if (!DaAvailable()) return;
+    CStationBusy::CScope busy;
     int channel = 0;
     double volts = 0.0;
     if (!ReadInt(daChannel, "volts to channel:", channel)) return;
@@ -148,6 +151,7 @@ void CAdBoardTestLogic::ToggleTrack() {
         tracking = false;
         return;
     }
+    CStationBusy::CScope busy;
     if (!DaAvailable()) return;
     int channel = 0, position = 0;
     if (!ReadInt(daChannel, "volts to channel:", channel)) return;

@@ -30,7 +30,9 @@ class CAdBoardTestLogic {
     std::string StartText() const { return running ? "Stop" : "Start"; }
     std::string TrackText() const { return tracking ? "Stop Track" : "Track A/D"; }
 
-    // "Start": checks the channel range; true when the readings may begin.
+    // "Start": checks the channel range; true when the readings may begin. Start, Send and
+    // Track hold the station while they run, their messages included, so no reading of this
+    // dialog (nor any other timer's) runs under one of its own message boxes.
     bool Start();
     void Stop() { running = false; }
     // The timer could not be had: "Unable to allocate A/D board test timer.".

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/AdBoardTestLogic.h"
 #include "hw/AdBoard.h"
 #include "platform/PortIo.h"
@@ -149,6 +151,34 @@ TEST_F(AdBoardTestLogicTest, ATickNeverReadsInsideAnotherOperation) {
     }
     EXPECT_TRUE(ports.log.empty());
     EXPECT_TRUE(logic.Tick(volts));  // free again
+}
+
+TEST_F(AdBoardTestLogicTest, NoReadingRunsUnderTheDialogsOwnMessages) {
+    // A message box runs its own event loop, in which the 200 ms timer keeps firing.
+    CAdBoardTestLogic logic(output);
+    TrackChannelZero(logic, "0");
+    struct CTickingPrompt : CPrompt {
+        std::function<void()> during;
+        EPromptAnswer Show(const std::string&, const std::string&, EPromptButtons,
+                           EPromptIcon) override {
+            during();
+            return EPromptAnswer::Ok;
+        }
+    } box;
+    int readings = 0;
+    box.during = [&] {
+        std::vector<double> volts;
+        readings += logic.Tick(volts) ? 1 : 0;
+    };
+    CScopedServices services(nullptr, &box);
+    logic.daVolts = "1.5";
+    logic.Send();  // "D/A Channel 0 set to 1.500 volts."
+    logic.first = "5";
+    logic.last = "4";
+    logic.Start();  // "Illegal A/D channel range (5-4), ..."
+    EXPECT_EQ(readings, 0);
+    box.during();  // no box open: the tick reads
+    EXPECT_EQ(readings, 1);
 }
 
 TEST_F(AdBoardTestLogicTest, TrackingBeyondTheOutputRangeSaturatesAndFailuresAreSaidOnce) {
