@@ -7,9 +7,7 @@ bool CMessageOnce::Show(const std::string& text, EPromptIcon icon, const std::st
     if (hasStanding && text == standing) return false;
     standing = text;
     hasStanding = true;
-    open = true;
     Prompt().Message(text, icon, caption);
-    open = false;
     return true;
 }
 

@@ -27,8 +27,6 @@ class CMessageOnce {
               const std::string& caption = std::string());
     // The cause has gone: the next message is shown whatever it says.
     void Clear();
-    // True while this object's message box is open.
-    bool Open() const { return open; }
 
     void BeginAttempt() { reportedInAttempt = false; }
     void EndAttempt(bool succeeded) {
@@ -38,6 +36,5 @@ class CMessageOnce {
   private:
     std::string standing;
     bool hasStanding = false;
-    bool open = false;
     bool reportedInAttempt = false;
 };

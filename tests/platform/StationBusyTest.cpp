@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "platform/MessageOnce.h"
 #include "support/TestEnv.h"
 
@@ -67,23 +65,4 @@ TEST_F(StationBusyTest, OneMessagePerCauseUntilItChanges) {
     library.EndAttempt(true);
     library.Show("NI DAQ error code -10608.");
     EXPECT_EQ(prompt.shown.size(), 6u);
-}
-
-TEST_F(StationBusyTest, AMessageBoxKnowsItIsOpen) {
-    // A box runs an event loop of its own; the timer that opened it can see that it is open.
-    CMessageOnce failures;
-    bool openDuring = false;
-    struct COpenPrompt : CPrompt {
-        std::function<void()> during;
-        EPromptAnswer Show(const std::string&, const std::string&, EPromptButtons,
-                           EPromptIcon) override {
-            during();
-            return EPromptAnswer::Ok;
-        }
-    } box;
-    box.during = [&] { openDuring = failures.Open(); };
-    CScopedServices services(nullptr, &box);
-    failures.Show("x");
-    EXPECT_TRUE(openDuring);
-    EXPECT_FALSE(failures.Open());
 }

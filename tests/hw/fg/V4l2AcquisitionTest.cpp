@@ -139,18 +139,3 @@ TEST_F(V4l2AcquisitionTest, TheKernelLayerSaysWhenThereIsNoCamera) {
     real->Close();
     real->Close();
 }
-
-TEST_F(V4l2AcquisitionTest, ASecondSessionOnAStreamingCameraIsRefusedAsTheKernelDoes) {
-    // What the grabber must work around: while live video streams, a still grab's own session
-    // on the same camera fails.
-    camera.frameBytes.assign(16, 128);
-    Open();
-    ASSERT_EQ(acquisition.GrabSetup(), 0);
-    CV4l2Acquisition second(std::make_unique<CFakeV4l2Device>(camera));
-    ASSERT_EQ(second.InterfaceOpen("img0"), 0);
-    ASSERT_EQ(second.SessionOpen(), 0);
-    EXPECT_NE(second.Snap(frame), 0);
-    EXPECT_EQ(second.ErrorText(-1), "VIDIOC_S_FMT: Device or resource busy.");
-    acquisition.StopAcquisition();
-    EXPECT_EQ(second.Snap(frame), 0);
-}
