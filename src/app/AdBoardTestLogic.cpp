@@ -9,6 +9,7 @@
 #include "platform/Format.h"
 #include "platform/NumberEntry.h"
 #include "platform/Services.h"
+#include "platform/StationBusy.h"
 #include "settings/FileNumbering.h"
 #include "settings/Profile.h"
 
@@ -61,6 +62,8 @@ bool CAdBoardTestLogic::ReadDouble(const std::string& text, const char* label,
 }
 
 bool CAdBoardTestLogic::Start() {
+    // This dialog's own messages hold the station too: the readings wait until they close.
+    CStationBusy::CScope busy;
     int f = 0, l = 0;
     if (!ReadInt(first, "First:", f) || !ReadInt(last, "Last:", l)) return false;
     if (f < 0 || f > l || l >= CAdBoard::kMaxChannels) {
@@ -81,11 +84,29 @@ void CAdBoardTestLogic::TimerFailed() {
 
 bool CAdBoardTestLogic::Tick(std::vector<double>& volts) {
     if (!running) return false;
+    // Never inside another operation's wait (a scan keeps running behind this dialog), nor
+    // while one of this dialog's own messages is open.
+    if (CStationBusy::IsBusy()) return false;
+    CStationBusy::CScope busy;
     volts.assign(static_cast<size_t>(lastCh - firstCh + 1), 0.0);
-    if (!board.ReadChannels(kReadSec, firstCh, lastCh, volts.data())) return false;
+    if (!board.ReadChannels(kReadSec, firstCh, lastCh, volts.data())) {
+        readProblem.Show(StrPrintf("Reading A/D channels %d to %d failed on the A/D board \"%s\".",
+                                   firstCh, lastCh, board.GetBoardName()),
+                         EPromptIcon::Exclamation, kTitle);
+        return false;
+    }
+    readProblem.Clear();
     // A tracked position past the channels read has no reading: the output is left alone.
-    if (tracking && trackPosition < static_cast<int>(volts.size()))
-        board.SetDA(trackDa, volts[static_cast<size_t>(trackPosition)]);
+    if (tracking && trackPosition < static_cast<int>(volts.size())) {
+        // Beyond the D/A range the output follows at the range's end, as a saturating output
+        // would, instead of being refused and freezing at its last value.
+        const double out = board.ClampToDaRange(volts[static_cast<size_t>(trackPosition)]);
+        if (board.SetDA(trackDa, out))
+            trackProblem.Clear();
+        else
+            trackProblem.Show(board.SetDAFailureText(trackDa, out), EPromptIcon::Exclamation,
+                              kTitle);
+    }
     return true;
 }
 
@@ -96,7 +117,13 @@ std::string CAdBoardTestLogic::ValuesText(const std::vector<double>& volts) cons
     return text;
 }
 
+bool CAdBoardTestLogic::DaAvailable() const {
+    return board.HasDA();
+}
+
 void CAdBoardTestLogic::Send() {
+    if (!DaAvailable()) return;
+    CStationBusy::CScope busy;
     int channel = 0;
     double volts = 0.0;
     if (!ReadInt(daChannel, "volts to channel:", channel)) return;
@@ -116,8 +143,7 @@ void CAdBoardTestLogic::Send() {
         Prompt().Message(StrPrintf("D/A Channel %d set to %.3lf volts.", channel, volts),
                          EPromptIcon::Information, kTitle);
     else
-        Prompt().Message(StrPrintf("Error setting D/A Channel %d to %.3lf volts.", channel, volts),
-                         EPromptIcon::Exclamation, kTitle);
+        Prompt().Message(board.SetDAFailureText(channel, volts), EPromptIcon::Exclamation, kTitle);
 }
 
 void CAdBoardTestLogic::ToggleTrack() {
@@ -125,6 +151,8 @@ void CAdBoardTestLogic::ToggleTrack() {
         tracking = false;
         return;
     }
+    CStationBusy::CScope busy;
+    if (!DaAvailable()) return;
     int channel = 0, position = 0;
     if (!ReadInt(daChannel, "volts to channel:", channel)) return;
     if (channel != 0 && channel != 1) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/MessageOnce.h"
+
 class CAdBoard;
 
 class CAdBoardTestLogic {
@@ -28,19 +30,25 @@ class CAdBoardTestLogic {
     std::string StartText() const { return running ? "Stop" : "Start"; }
     std::string TrackText() const { return tracking ? "Stop Track" : "Track A/D"; }
 
-    // "Start": checks the channel range; true when the readings may begin.
+    // "Start": checks the channel range; true when the readings may begin. Start, Send and
+    // Track hold the station while they run, their messages included, so no reading of this
+    // dialog (nor any other timer's) runs under one of its own message boxes.
     bool Start();
     void Stop() { running = false; }
     // The timer could not be had: "Unable to allocate A/D board test timer.".
     void TimerFailed();
 
-    // One tick: reads the range into `volts` (false when the board failed). While tracking,
-    // the D/A channel follows the reading at the tracked position, when there is one.
+    // One tick: reads the range into `volts`; false when the board failed (said once until
+    // it reads again) or the station is busy (the tick is skipped). While tracking, the D/A
+    // channel follows the reading at the tracked position, when there is one, kept inside the
+    // D/A range.
     bool Tick(std::vector<double>& volts);
     // "A/D Values:" line: "%d: %.3lf  " per channel.
     std::string ValuesText(const std::vector<double>& volts) const;
     int FirstChannel() const { return firstCh; }
 
+    // Whether the board has D/A outputs; "Send" and "Track A/D" work only then.
+    bool DaAvailable() const;
     // "Send": the volts to the D/A channel, after checking both.
     void Send();
     // "Track A/D" / "Stop Track".
@@ -60,6 +68,7 @@ class CAdBoardTestLogic {
     CAdBoard& board;
     bool running = false;
     bool tracking = false;
+    CMessageOnce readProblem, trackProblem;
     int firstCh = 0, lastCh = 0;
     int trackDa = 0, trackPosition = 0;
 };

@@ -92,12 +92,21 @@ void CSetDaOutputLogic::Test() {
     SDaOutput values;
     if (!Read(values)) return;
     for (int c = 0; c < 2; ++c) {
+        double volts = 0.0;
         if (values.IsConstant(c)) {
-            board.SetDA(c, values.constVolts[c]);
+            volts = values.constVolts[c];
         } else if (values.Tracks(c)) {
-            double mean = 0.0;
-            if (board.ReadChannels(values.avgSec, values.trackCh[c], values.trackCh[c], &mean))
-                board.SetDA(c, mean);
+            if (!board.ReadChannels(values.avgSec, values.trackCh[c], values.trackCh[c], &volts)) {
+                Prompt().Message(StrPrintf("A/D channel %d could not be read for D/A Channel %d.",
+                                           values.trackCh[c], c),
+                                 EPromptIcon::Exclamation, kTitle);
+                continue;
+            }
+            volts = board.ClampToDaRange(volts);  // as the tracker puts it out
+        } else {
+            continue;
         }
+        if (!board.SetDA(c, volts))
+            Prompt().Message(board.SetDAFailureText(c, volts), EPromptIcon::Exclamation, kTitle);
     }
 }

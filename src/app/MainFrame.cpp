@@ -13,6 +13,7 @@
 #include "platform/Format.h"
 #include "platform/NumberEntry.h"
 #include "platform/Services.h"
+#include "platform/StationBusy.h"
 #include "settings/FileNumbering.h"
 #include "settings/Profile.h"
 #include "settings/RootDirectory.h"
@@ -20,6 +21,8 @@
 
 namespace {
 CMainFrame* theMainFrame = nullptr;
+
+constexpr const char* kTrackerCaption = "Mainframe D/A Tracker";
 
 constexpr const char* kDiagnosticsQuestion =
     "Diagnostics are ON.\n\nWhen continuing, do you want to keep them on (Yes) or turn them off "
@@ -418,7 +421,8 @@ void CMainFrame::OnMoveTo(EStage stage) {
                           : "Return sample to original position (%.2lf,%.2lf,%.2lf,%.2lf) ?",
                       s.x, s.y, s.z, s.w);
         if (Prompt().Ask(question, EPromptButtons::OkCancel) != EPromptAnswer::Ok) return;
-        if (system.MoveAbsolute(ret.start, kSpeedModeLinear) != CMsWcmc::kMoveFailed)
+        // A return cancelled at the Z-minimum warning has not happened: it stays armed.
+        if (system.MoveAbsolute(ret.start, kSpeedModeLinear) == CMsWcmc::kMoveDone)
             ret.moved = false;
         view->ShowPosition(stage);
         view->ShowMoveToButton(stage);
@@ -434,8 +438,10 @@ void CMainFrame::OnMoveTo(EStage stage) {
     CGoToPositionLogic::EResult result = view->GoToPosition(logic, target);
     if (jog) EndJog(stage);  // however the dialog went, the keyboard goes back
 
+    // "Return" is armed only by a move that was made; one cancelled at the Z-minimum warning
+    // left the stage where it was.
     if (result != CGoToPositionLogic::EResult::Cancel &&
-        system.MoveAbsolute(target, kSpeedModeLinear) != CMsWcmc::kMoveFailed &&
+        system.MoveAbsolute(target, kSpeedModeLinear) == CMsWcmc::kMoveDone &&
         result == CGoToPositionLogic::EResult::MoveTo) {
         ret.start = start;
         ret.moved = true;
@@ -501,6 +507,14 @@ void CMainFrame::SyncZMinimumEntries() {
     }
 }
 
+bool CMainFrame::SetupMotionSystem(CMsWcmc& system, const std::string& section) {
+    const bool ok = system.Setup(section);
+    SyncZMinimumEntries();
+    view->ShowPosition(EStage::Probe);
+    view->ShowPosition(EStage::Sample);
+    return ok;
+}
+
 // ---- System menu tests ----------------------------------------------------------------------
 
 void CMainFrame::TestFrameGrabber() {
@@ -530,7 +544,9 @@ void CMainFrame::SetDaOutput(const SDaOutput& output) {
     da = output;
     SaveParameters();
     for (int c = 0; c < 2; ++c)
-        if (da.IsConstant(c)) AdBoard().SetDA(c, da.constVolts[c]);
+        if (da.IsConstant(c) && !AdBoard().SetDA(c, da.constVolts[c]))
+            Prompt().Message(AdBoard().SetDAFailureText(c, da.constVolts[c]),
+                             EPromptIcon::Exclamation, kTrackerCaption);
     StartTracker();
 }
 
@@ -546,23 +562,38 @@ void CMainFrame::StartTracker() {
         trackerRunning = true;
         return;
     }
-    Prompt().Message("Too many clocks or timers!", EPromptIcon::Exclamation,
-                     "Mainframe D/A Tracker");
+    Prompt().Message("Too many clocks or timers!", EPromptIcon::Exclamation, kTrackerCaption);
     da.op[0] = kDaNoChange[0];
     da.op[1] = kDaNoChange[1];
     SaveParameters();
 }
 
 void CMainFrame::OnTrackerTick() {
+    // Never inside another reading, a move's wait, or the tracker's own message box.
+    if (CStationBusy::IsBusy()) return;
     if (!da.AnyTracking()) return;
     if (++trackerCount < da.trackSec) return;
     trackerCount = 0;
+    CStationBusy::CScope busy;
     for (int c = 0; c < 2; ++c) {
         if (!da.Tracks(c)) continue;
         double volts = 0.0;
-        // A failed read has been reported by the board; the output then keeps its value.
-        if (AdBoard().ReadChannels(da.avgSec, da.trackCh[c], da.trackCh[c], &volts))
-            AdBoard().SetDA(c, volts);
+        if (!AdBoard().ReadChannels(da.avgSec, da.trackCh[c], da.trackCh[c], &volts)) {
+            trackerProblems[c].Show(
+                StrPrintf("The D/A tracker could not read A/D channel %d; D/A Channel %d keeps "
+                          "its output.",
+                          da.trackCh[c], c),
+                EPromptIcon::Exclamation, kTrackerCaption);
+            continue;
+        }
+        // A reading beyond the output's range is put out at the range's end, as a saturating
+        // output would, rather than refused (which would freeze the output at its last value).
+        volts = AdBoard().ClampToDaRange(volts);
+        if (AdBoard().SetDA(c, volts))
+            trackerProblems[c].Clear();
+        else
+            trackerProblems[c].Show(AdBoard().SetDAFailureText(c, volts), EPromptIcon::Exclamation,
+                                    kTrackerCaption);
     }
 }
 

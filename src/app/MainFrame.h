@@ -16,6 +16,7 @@
 
 #include "hw/Devices.h"
 #include "hw/motion/GoToPositionLogic.h"
+#include "platform/MessageOnce.h"
 #include "platform/Vector4.h"
 
 class CStation;
@@ -203,6 +204,10 @@ class CMainFrame {
 
     // The boxes show the stages' minimums again (after a motion setup changed them).
     void SyncZMinimumEntries();
+    // "Motion Control Setup" of one system (System menu, or the first run's set-up). Whatever
+    // it left, the Z-minimum boxes and position read-outs show it afterwards, so a stale box
+    // is never applied over a minimum set in the dialog. True on OK.
+    bool SetupMotionSystem(CMsWcmc& system, const std::string& section);
 
     // ---- System menu tests -----------------------------------------------------------------
     // Frame Grabber > Test: live video, a pick on the image, and a capture saved as
@@ -218,7 +223,8 @@ class CMainFrame {
     // Starts the tracker timer when a channel tracks (at window creation and after changes).
     void StartTracker();
     // One tick of the one-second timer: every trackSec-th tick the tracked channels are read
-    // and written to their D/A outputs.
+    // and written to their D/A outputs (a reading beyond the D/A range at the range's end). A
+    // tick that finds the station busy is skipped; a failure is shown once until it changes.
     void OnTrackerTick();
     int TrackerCount() const { return trackerCount; }
 
@@ -267,6 +273,8 @@ class CMainFrame {
 
     bool trackerRunning = false;
     int trackerCount = 0;
+    // What went wrong with each tracked channel, shown once until it changes.
+    CMessageOnce trackerProblems[2];
     int memoryLoad = -1;
 };
 

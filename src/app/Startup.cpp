@@ -88,8 +88,7 @@ bool CVelmApp::RunFileLocations() {
     // named is entered as it is, with a message when that fails.
     std::error_code ec;
     if (root == DefaultDataRoot() && !fs::exists(root, ec)) fs::create_directories(root, ec);
-    root = EnterRootDirectory(root);
-    SetRootDirectory(root);
+    root = UseRootDirectory(root);
     switch (*choice) {
         case EStartChoice::NewFile:
             return true;
@@ -114,9 +113,9 @@ void CVelmApp::CountRun() {
         if (CMainFrame* frame = TheMainFrame()) {
             frame->AdBoard().Setup();
             frame->FgBoard().Setup();
-            frame->ProbeSystem().Setup(kProbeMotionSection);
-            frame->SampleSystem().Setup(kSampleMotionSection);
-            frame->TipSystem().Setup(kTipMotionSection);
+            frame->SetupMotionSystem(frame->ProbeSystem(), kProbeMotionSection);
+            frame->SetupMotionSystem(frame->SampleSystem(), kSampleMotionSection);
+            frame->SetupMotionSystem(frame->TipSystem(), kTipMotionSection);
         }
     }
     if (runs < INT_MAX) profile.WriteProfileInt(kMainframeSection, kNumberOfRunsKey, runs + 1);

@@ -37,9 +37,12 @@ int main(int argc, char** argv) {
     const std::string path = CVelmApp::CommandLinePath(arguments);
 
     CSingleInstance instance(ToQ(profile.Path()));
-    if (!path.empty() && instance.HandOver(QFileInfo(ToQ(path)).absoluteFilePath())) {
+    const CSingleInstance::ERole role =
+        instance.Start(path.empty() ? QString() : QFileInfo(ToQ(path)).absoluteFilePath());
+    if (role != CSingleInstance::ERole::First) {
+        SetServices(nullptr, nullptr);
         SetProfile(nullptr);
-        return 0;
+        return role == CSingleInstance::ERole::HandedOver ? 0 : 1;
     }
 
     int code = 1;

@@ -198,10 +198,49 @@ int CAdBoard::GetDigitalPort() const {
     }
 }
 
+// Marks what the board does for the length of one public operation (the outermost one: a
+// burst re-programs the board, and that is part of the read).
+class CAdBoard::CWork {
+  public:
+    CWork(CAdBoard& board, EWork what) : board(board), outer(!board.working) {
+        if (!outer) return;
+        board.working = true;
+        board.work = what;
+        board.libraryErrors[what].BeginAttempt();
+    }
+    ~CWork() {
+        if (!outer) return;
+        board.working = false;
+        board.work = kWorkSetup;
+    }
+    bool Done(bool ok) {
+        if (outer) board.libraryErrors[board.work].EndAttempt(ok);
+        return ok;
+    }
+
+  private:
+    CAdBoard& board;
+    bool outer;
+};
+
 void CAdBoard::ReportDeviceProblem(const std::string& text) {
-    if (text == lastDeviceProblem) return;
-    lastDeviceProblem = text;
-    Prompt().Message(text, EPromptIcon::Exclamation);
+    deviceProblems.Show(text, EPromptIcon::Exclamation);
+}
+
+void CAdBoard::ReportLibraryError(const std::string& text) {
+    libraryErrors[working ? work : kWorkSetup].Show(text, EPromptIcon::Exclamation);
+}
+
+double CAdBoard::ClampToDaRange(double volts) const {
+    if (std::isnan(volts)) return 0.0;
+    const double range = std::fabs(daRange);
+    return volts < -range ? -range : (volts > range ? range : volts);
+}
+
+std::string CAdBoard::SetDAFailureText(int channel, double volts) const {
+    std::string text = StrPrintf("Error setting D/A Channel %d to %.3lf volts.", channel, volts);
+    if (!HasDA()) StrAppendf(text, "\nThe %s has no D/A outputs.", GetBoardName());
+    return text;
 }
 
 CBenchHands* CAdBoard::Hands() {
@@ -213,7 +252,8 @@ bool CAdBoard::ReadChannels(double periodSec, int firstCh, int lastCh, double vo
     if (n < 0 || n > kMaxChannels || volts == nullptr) return false;
     if (n > 0 && (firstCh < 0 || lastCh >= kMaxChannels)) return false;
     if (!(periodSec >= 0.0 && periodSec <= kMaxPeriodSec)) return false;  // also NaN
-    return Driver().ReadChannels(periodSec, firstCh, lastCh, volts);
+    CWork reading(*this, kWorkInput);
+    return reading.Done(Driver().ReadChannels(periodSec, firstCh, lastCh, volts));
 }
 
 bool CAdBoard::ReadBurst(int scans, double freqHz, int firstCh, int lastCh, double samples[]) {
@@ -223,6 +263,7 @@ bool CAdBoard::ReadBurst(int scans, double freqHz, int firstCh, int lastCh, doub
     if (scans < 1 || int64_t{scans} * n > kMaxValues) return false;
     if (!(freqHz > 0.0 && std::isfinite(freqHz))) return false;
 
+    CWork reading(*this, kWorkInput);
     const double savedFreq = freq;
     freq = freqHz;
     Init();  // re-programs the pacers for the burst rate
@@ -231,17 +272,19 @@ bool CAdBoard::ReadBurst(int scans, double freqHz, int firstCh, int lastCh, doub
     // rate left in `freq` would otherwise pace later averages and be saved by the next setup.
     freq = savedFreq;
     if (IsPortBoard(type) || type == kAdRandom || type == kAdSine) Init();
-    return ok;
+    return reading.Done(ok);
 }
 
 bool CAdBoard::SetDA(int channel, double volts) {
     if (channel != 0 && channel != 1) return false;
     if (!std::isfinite(volts)) return false;
-    return Driver().SetDA(channel, volts);
+    CWork output(*this, kWorkOutput);
+    return output.Done(Driver().SetDA(channel, volts));
 }
 
 bool CAdBoard::WriteDigital(int port, int value) {
-    return Driver().WriteDigital(port, value);
+    CWork output(*this, kWorkOutput);
+    return output.Done(Driver().WriteDigital(port, value));
 }
 
 bool CAdBoard::SetADRange(double volts) {
@@ -269,7 +312,7 @@ void CAdBoard::Init() {
 
 void CAdBoard::LoadSettings() {
     // A fresh reading of the settings may name a different board: its problems are news.
-    lastDeviceProblem.clear();
+    ClearMessages();
     static const char kMissing[] = "\x01";
     std::string name = Profile().GetProfileString(kSection, "Line 0", kMissing);
     if (name != kMissing) type = TypeFromName(name);
@@ -309,7 +352,13 @@ bool CAdBoard::Setup() {
     if (!setupDialog) return false;
     CAdBoardSetupLogic logic(*this);
     if (!setupDialog(logic)) return false;
-    lastDeviceProblem.clear();
+    ClearMessages();
     logic.Apply(*this);
     return true;
+}
+
+void CAdBoard::ClearMessages() {
+    deviceProblems.Clear();
+    for (CMessageOnce& errors : libraryErrors)
+        errors.Clear();
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "hw/sim/VirtualBench.h"
+#include "platform/MessageOnce.h"
 
 class CAdBoardSetupLogic;
 class CBenchHands;
@@ -103,6 +104,10 @@ class CAdBoard {
 
     const char* GetBoardName() const;
     bool HasDA() const;
+    // `volts` brought inside +/-daRange, as a saturating output would put it out (NaN: 0).
+    double ClampToDaRange(double volts) const;
+    // "Error setting D/A Channel %d to %.3lf volts.", with the reason when the board has no D/A.
+    std::string SetDAFailureText(int channel, double volts) const;
     // The type id of a settings name (first match of the 20), or 0 when none matches.
     static int TypeFromName(std::string_view name);
     static bool IsPortBoard(int type);
@@ -123,6 +128,10 @@ class CAdBoard {
     // board that does not answer). The same text is shown once, not at every read of a
     // 200 ms timer; confirming the setup or reloading the settings shows it again.
     void ReportDeviceProblem(const std::string& text);
+    // Shows an error a driver library returned ("NI DAQ error code %d. ..."), once per cause:
+    // the same error of reads (or of outputs) again is not shown until a read (an output)
+    // has succeeded without error, or another error came between.
+    void ReportLibraryError(const std::string& text);
 
     // The fields, in declaration order of the settings.
     int type = kAdNone;
@@ -137,11 +146,20 @@ class CAdBoard {
     int initValue = 0;
 
   private:
+    // What the board is doing, for ReportLibraryError: reads and outputs keep their causes
+    // apart, so a tracker that reads well and writes badly does not show its error each time.
+    enum EWork { kWorkSetup, kWorkInput, kWorkOutput, kWorkCount };
+    class CWork;
+
     CAdDriver& Driver();
+    void ClearMessages();
 
     SAdBoardDevices devices;
     SBenchStages benchStages;
     std::unique_ptr<CAdDriver> driver;
     int driverType = -1;
-    std::string lastDeviceProblem;
+    CMessageOnce deviceProblems;
+    CMessageOnce libraryErrors[kWorkCount];
+    EWork work = kWorkSetup;
+    bool working = false;
 };

@@ -2,7 +2,8 @@
 // The devices one station owns: the A/D and D/A board, the frame grabber and the probe, sample
 // and ISP/PVP tip stages. Made once by whoever runs a station (the main frame of the desktop
 // program, velm-tool) and handed by reference to the techniques, scans and dialogs that use
-// them; each device reads its own settings section of velm.ini as it is made.
+// them; each device reads its own settings section of velm.ini as it is made and is programmed
+// from it (the stages' speeds and step directions, the controller's start-up).
 
 #include <memory>
 
@@ -15,7 +16,8 @@ enum class EStage { Probe, Sample };
 
 class CDevices {
   public:
-    // Builds the devices in order (A/D board, frame grabber, probe, sample and tip stages).
+    // Builds the devices in order (A/D board, frame grabber, probe, sample and tip stages),
+    // each loading and applying its settings.
     CDevices();
     ~CDevices();
     CDevices(const CDevices&) = delete;
@@ -30,6 +32,8 @@ class CDevices {
     CMsWcmc& Stage(EStage stage) { return stage == EStage::Probe ? *probe : *sample; }
 
   private:
+    static std::unique_ptr<CMsWcmc> MakeStage(const char* section);
+
     std::unique_ptr<CAdBoard> adBoard;
     std::unique_ptr<CFgBoard> fgBoard;
     std::unique_ptr<CMsWcmc> probe;

@@ -151,7 +151,29 @@ bool CFgBoard::GetImage(std::vector<uint8_t>& buffer) {
     return true;
 }
 
+bool CFgBoard::GetLiveImage(std::vector<uint8_t>& buffer) {
+    CBitmapImage frame;
+    std::string problem;
+    if (!liveVideo->GrabNext(frame, kLiveFrameWaitMs, problem)) {
+        Prompt().Message("CFgBoard::GetImage() - " + problem, EPromptIcon::Stop);
+        return false;
+    }
+    if (frame.width != ImageWidth() || frame.height != ImageHeight() ||
+        frame.BytesPerPixel() != BytesPerPixel() || frame.pixels.size() != buffer.size()) {
+        Prompt().Message(StrPrintf("CFgBoard::GetImage() - The live video runs at %d x %d pixels "
+                                   "and the image is to be %d x %d; freeze the live video and "
+                                   "grab again.",
+                                   frame.width, frame.height, ImageWidth(), ImageHeight()),
+                         EPromptIcon::Stop);
+        return false;
+    }
+    buffer = std::move(frame.pixels);
+    return true;
+}
+
 bool CFgBoard::GetAcquiredImage(std::vector<uint8_t>& buffer) {
+    if (liveVideo && liveVideo->Running() && liveCamera == currentCamera)
+        return GetLiveImage(buffer);
     std::unique_ptr<CImageAcquisition> acquisition = CreateAcquisition();
     SAcquisitionSetup setup{type,          currentCamera, ImageWidth(),
                             ImageHeight(), IsColour(),    InputSignal()};
@@ -243,9 +265,11 @@ std::unique_ptr<CLiveFrameSource> CFgBoard::CreateLiveSource() {
                          EPromptIcon::Stop, "Live Video Error");
         return nullptr;
     }
+    liveCamera = -1;
     if (IsAcquisitionType(type)) {
         SAcquisitionSetup setup{type,          currentCamera, ImageWidth(),
                                 ImageHeight(), IsColour(),    InputSignal()};
+        liveCamera = currentCamera;
         return MakeCameraLiveSource(CreateAcquisition(), setup);
     }
     if (type == kFgFileBased) {
@@ -254,6 +278,10 @@ std::unique_ptr<CLiveFrameSource> CFgBoard::CreateLiveSource() {
         return MakeStillLiveSource(std::move(still));
     }
     return MakePatternLiveSource(ImageWidth(), ImageHeight(), IsColour(), captureWidth);
+}
+
+std::vector<std::string> CFgBoard::CameraNames() const {
+    return CreateAcquisition()->InterfaceNames();
 }
 
 void CFgBoard::LoadSettings() {

@@ -62,6 +62,8 @@ class CFgBoard {
     // The file-based grabber waits this long for the outside program's image.
     static constexpr uint64_t kFileWaitMs = 30000;
     static constexpr uint64_t kFilePollMs = 100;
+    // A still grab from running live video waits this long for the stream's next frame.
+    static constexpr int kLiveFrameWaitMs = 5000;
 
     CFgBoard();
     ~CFgBoard();
@@ -125,7 +127,9 @@ class CFgBoard {
     SInputSignal InputSignal() const { return {gain, offset, hue, saturation}; }
 
     // Captures one image into `buffer` (resized to ImageBytes()). False after a failure, which
-    // has been shown to the user; the buffer may then be partly or wholly unchanged.
+    // has been shown to the user; the buffer may then be partly or wholly unchanged. While live
+    // video runs on the current camera, the image is the stream's next frame: a camera serves
+    // one session at a time.
     bool GetImage(std::vector<uint8_t>& buffer);
     // The same as a bitmap ready to be saved: 8-bit grey or 24-bit colour.
     bool GrabBitmap(CBitmapImage& image);
@@ -182,11 +186,18 @@ class CFgBoard {
     // The transfer folder of the file-based grabber: "transfer" in the root directory.
     static std::string TransferFolder();
 
+    // The cameras image acquisition numbers 0, 1, ..., one line each ("/dev/video0 (USB
+    // Camera)"), for the setup dialog.
+    std::vector<std::string> CameraNames() const;
+
   private:
     bool GetAcquiredImage(std::vector<uint8_t>& buffer);
+    bool GetLiveImage(std::vector<uint8_t>& buffer);
 
     CAcquisitionFactory acquisitionFactory;
     CLiveVideo* liveVideo = nullptr;
+    // The camera the live source was made for (-1: a source that is no camera session).
+    int liveCamera = -1;
 };
 
 // Copies an acquired frame (top row first) into a grabber buffer of `width` x `height`

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <optional>
 
 #include "hw/motion/MotionSetupLogic.h"
 #include "hw/motion/SimMotionController.h"
@@ -100,19 +101,21 @@ int CMsWcmc::MoveRelative(const CDVector4& deltaMicrons, int speedMode) {
             return kMoveFailed;
         }
     }
+    // "Move and Reset": the user says the stage stands higher than remembered, so that after
+    // the move the remembered Z is the minimum. Taken only once the move is done: a move that
+    // was refused or failed leaves the remembered Z as it was.
+    std::optional<double> resetZ;
     if (zMinimumOn && position[2] + delta.z < zMinimum) {
         SZMinimumViolation values{position[2], position[2] + delta.z, zMinimum};
         switch (MotionDialogs().AskZMinimumViolation(values)) {
             case EZMinimumMoveAnswer::MoveAndResetZ:
-                // The user says the stage stands higher than remembered: after the move the
-                // remembered Z is the minimum.
-                position[2] = zMinimum - delta.z;
+                resetZ = zMinimum - delta.z;
                 break;
             case EZMinimumMoveAnswer::TruncateMove:
                 delta.z = zMinimum - position[2];
                 break;
             case EZMinimumMoveAnswer::CancelMove:
-                return kMoveDone;
+                return kMoveCancelled;
         }
     }
     if (std::string problem = MoveProblem(delta, speedMode); !problem.empty()) {
@@ -157,6 +160,7 @@ int CMsWcmc::MoveRelative(const CDVector4& deltaMicrons, int speedMode) {
         }
         confirmed = controller.WaitForMoveComplete(diagnostics);
     }
+    if (confirmed && resetZ) position[2] = *resetZ;
     for (int i = 0; i < 4; ++i)
         if (steps[i] != 0) position[i] += sign[i] * steps[i] / stepsPerMicron[i];
     return confirmed ? kMoveDone : kMoveFailed;
@@ -218,19 +222,21 @@ bool CMsWcmc::RequestZMinimum(double requested, bool on) {
         Prompt().Message("The Z minimum must be a number.", EPromptIcon::Exclamation);
         return false;
     }
-    zMinimumOn = on ? 1 : 0;
     if (requested <= position[2]) {
         zMinimum = requested;
+        zMinimumOn = on ? 1 : 0;
         return true;
     }
     SZMinimumAboveCurrent values{requested, zMinimum, position[2]};
     switch (MotionDialogs().AskZMinimumAboveCurrent(values)) {
         case EZMinimumSetAnswer::SetMinimumToCurrentZ:
             zMinimum = position[2];
+            zMinimumOn = on ? 1 : 0;
             return true;
         case EZMinimumSetAnswer::SetCurrentZToRequested:
             SetPosition(position[0], position[1], requested, position[3]);
             zMinimum = requested;
+            zMinimumOn = on ? 1 : 0;
             return true;
         case EZMinimumSetAnswer::KeepMinimum:
             break;
@@ -343,6 +349,9 @@ void CMsWcmc::LoadSettings(const std::string& section) {
         2);
     checker.Report();
     controller.board = static_cast<uint8_t>(boardId);
+    // The shared move-complete line is written with every section; read before that, it would
+    // be replaced by the controller's defaults on the first save.
+    controller.LoadMcsSettings();
 }
 
 void CMsWcmc::SaveSettings(const std::string& section) const {

@@ -24,10 +24,12 @@ inline constexpr const char* kRealisticTimingKey = "Realistic Timing";
 
 class CMsWcmc {
   public:
-    // MoveRelative/MoveAbsolute results: done or cancelled by the user at the Z-minimum
-    // warning, and failed (refused or not confirmed; the user has been told why).
+    // MoveRelative/MoveAbsolute results: done; failed (refused or not confirmed; the user has
+    // been told why); cancelled by the user at the Z-minimum warning (nothing moved). A caller
+    // that only asks "did it fail?" (!= kMoveFailed) treats a cancel as no failure.
     static constexpr int kMoveDone = 0;
     static constexpr int kMoveFailed = -1;
+    static constexpr int kMoveCancelled = 1;
     // Longest system name the settings and the setup dialog take.
     static constexpr size_t kMaxNameLength = 32;
 
@@ -69,7 +71,8 @@ class CMsWcmc {
     CDVector4 Position() const { return CDVector4(position); }
 
     // Moves by `deltaMicrons` in `speedMode` and returns when the controller reports the move
-    // complete. kMoveDone also when the user cancels at the Z-minimum warning.
+    // complete. "Move and Reset Z Coordinate to Minimum" at the Z-minimum warning changes the
+    // remembered Z only once the move is done.
     int MoveRelative(const CDVector4& deltaMicrons, int speedMode);
     // Moves to `targetMicrons` (delta from `position`).
     int MoveAbsolute(const CDVector4& targetMicrons, int speedMode);
@@ -80,11 +83,12 @@ class CMsWcmc {
 
     // A new Z minimum from the main frame's Z-minimum boxes or the setup. One above the current
     // Z asks "Requested Z Minimum is Above Current Z Coordinate!" first. False when the user
-    // kept the old minimum or the value is not a number.
+    // kept the old minimum or the value is not a number; the minimum and its on/off state are
+    // then both left as they were.
     bool RequestZMinimum(double requested, bool on);
 
-    // Reads the section; lines that exist but cannot be read in full are reported, and the
-    // values they could not give keep their defaults.
+    // Reads the section and the shared "FlexMotion MCS" line; lines that exist but cannot be
+    // read in full are reported, and the values they could not give keep their defaults.
     void LoadSettings(const std::string& section);
     void SaveSettings(const std::string& section) const;
     // Programs the controller: step modes, velocities and accelerations from the speeds, then

@@ -353,7 +353,10 @@ bool ChooseExportRange(const CDataDocument& document, SExportRange& range) {
 }
 
 void CTextExportLogic::Midnight() {
-    hour = minute = second = "0";
+    // One character each, filled rather than copied from a literal: GCC 12 at -O3 warns of a
+    // string copy overlapping itself (a false alarm) for the literal assignment.
+    for (std::string* field : {&hour, &minute, &second})
+        field->assign(1, '0');
 }
 
 void CTextExportLogic::SetForViewer() {

@@ -161,15 +161,23 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::strin
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, int* errorCode) {
     bytes.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a FIFO that nobody writes to would wait for ever.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         if (errorCode) *errorCode = errno;
         return false;
     }
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    int code = 0;
+    if (::fstat(fd, &st) != 0)
+        code = errno;
+    else if (S_ISDIR(st.st_mode))
+        code = EISDIR;
+    else if (!S_ISREG(st.st_mode))
+        code = EINVAL;  // a FIFO, socket or device: nothing to read whole
+    if (code != 0) {
         ::close(fd);
-        if (errorCode) *errorCode = EISDIR;
+        if (errorCode) *errorCode = code;
         return false;
     }
     if (st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));

@@ -46,5 +46,6 @@ class CAtomicFile {
 // Whole-file convenience: true on success; on failure `error` (when given) gets the reason.
 bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string* error = nullptr);
 
-// Reads a whole file. False when it cannot be opened or read; `errorCode` gets errno.
+// Reads a whole regular file. False when it cannot be opened or read, or is no regular file
+// (EISDIR for a folder, EINVAL for a FIFO, socket or device); `errorCode` gets errno.
 bool ReadWholeFile(const std::string& path, std::string& bytes, int* errorCode = nullptr);

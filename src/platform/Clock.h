@@ -31,6 +31,9 @@ class CClock {
     // Run while a wait lasts longer than a few milliseconds, so that the GUI keeps repainting
     // during settling waits and averaging windows. Empty by default.
     void SetIdleHook(std::function<void()> hook) { idleHook = std::move(hook); }
+    // True while the idle hook runs: whatever runs now (a repaint, a timer) runs inside a
+    // wait of somebody else's.
+    bool InsideWait() const { return inIdleHook; }
 
     // Local-time helpers (the system time zone), shared by descriptions, exports and dates.
     static std::tm LocalTime(int64_t seconds);

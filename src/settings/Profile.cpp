@@ -224,7 +224,8 @@ bool CProfile::Replace(std::string_view section, std::string_view key, std::stri
     std::string text;
     if (!ReadWholeFile(path, text, &readError) && readError != ENOENT) {
         // An existing file that cannot be read must not be replaced by one holding only our key.
-        ReportWriteFailure(std::strerror(readError));
+        ReportWriteFailure(readError == EINVAL ? std::string("it is not a regular file")
+                                               : std::strerror(readError));
         return false;
     }
     const std::string_view br = LineBreakOf(text);

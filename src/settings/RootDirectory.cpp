@@ -3,10 +3,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "platform/Format.h"
 #include "platform/Services.h"
@@ -20,12 +23,40 @@ std::string DefaultDataRoot() {
     return JoinPath(home && home[0] ? home : ".", "velm-data");
 }
 
+namespace {
+// The folder standing in for a root that could not be entered, for the settings file of this
+// run (a test or a tool that switches settings files never sees another file's stand-in).
+struct SStandInRoot {
+    std::string profilePath;
+    std::string root;
+};
+std::optional<SStandInRoot>& StandInRoot() {
+    static std::optional<SStandInRoot> standIn;
+    return standIn;
+}
+
+// Why `root` cannot be entered, for the user.
+std::string EnterFailure(const std::string& root, int error) {
+    std::string reason =
+        root.empty() ? std::string("No folder is named.") : std::string(std::strerror(error)) + ".";
+    const bool windowsPath =
+        root.find('\\') != std::string::npos ||
+        (root.size() >= 2 && root[1] == ':' && std::isalpha(static_cast<unsigned char>(root[0])));
+    if (windowsPath)
+        reason += " The path is a Windows path (a velm.ini copied from a Windows station?).";
+    return reason;
+}
+}  // namespace
+
 std::string GetRootDirectory() {
+    const std::optional<SStandInRoot>& standIn = StandInRoot();
+    if (standIn && standIn->profilePath == Profile().Path()) return standIn->root;
     std::string root = Profile().GetProfileString(kMainframeSection, "Line 0", "");
     return root.empty() ? DefaultDataRoot() : root;
 }
 
 void SetRootDirectory(const std::string& path) {
+    StandInRoot().reset();
     Profile().WriteProfileString(kMainframeSection, "Line 0", path);
 }
 
@@ -45,13 +76,22 @@ std::string ParentPath(const std::string& path) {
     return p.substr(0, slash);
 }
 
-std::string EnterRootDirectory(const std::string& root) {
-    if (!root.empty() && ::chdir(root.c_str()) == 0) return root;
-    Prompt().Message(StrPrintf("Error moving to root directory %s", root.c_str()),
+std::string UseRootDirectory(const std::string& root) {
+    if (!root.empty() && ::chdir(root.c_str()) == 0) {
+        SetRootDirectory(root);
+        return root;
+    }
+    const int error = errno;
+    Prompt().Message(StrPrintf("Error moving to root directory %s\n\n%s", root.c_str(),
+                               EnterFailure(root, error).c_str()),
                      EPromptIcon::Stop);
     std::error_code ec;
     std::string cwd = fs::current_path(ec).string();
-    Prompt().Message(StrPrintf("Using current directory %s", cwd.c_str()), EPromptIcon::Stop);
+    Prompt().Message(StrPrintf("Using current directory %s\n\nThis is for this run only: the "
+                               "settings keep the root directory as it was.",
+                               cwd.c_str()),
+                     EPromptIcon::Stop);
+    StandInRoot() = SStandInRoot{Profile().Path(), cwd};
     return cwd;
 }
 

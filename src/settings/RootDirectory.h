@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
-// The root directory remembered in velm.ini ("Line 0" of "Mainframe Parameters"); when none
-// is stored, DefaultDataRoot().
+// The root directory in use: the one remembered in velm.ini ("Line 0" of "Mainframe
+// Parameters"), DefaultDataRoot() when none is stored, or the folder that stands in for an
+// unreachable root during this run (UseRootDirectory).
 std::string GetRootDirectory();
+// Remembers `path` in velm.ini as the root directory (and ends a stand-in of this run).
 void SetRootDirectory(const std::string& path);
 // ~/velm-data: the root offered on a fresh installation.
 std::string DefaultDataRoot();
@@ -21,10 +23,12 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // The parent folder ("/" stays "/").
 std::string ParentPath(const std::string& path);
 
-// Changes the working directory into `root`. On failure shows "Error moving to root directory
-// %s", takes the current working directory as the root, says "Using current directory %s" and
-// returns that; otherwise returns `root`.
-std::string EnterRootDirectory(const std::string& root);
+// Changes the working directory into `root` and makes it the root directory, remembered in
+// velm.ini. A root that cannot be entered (an unmounted data disk, a Windows path in a
+// velm.ini copied from a Windows station) is never stored: "Error moving to root directory
+// %s" says why, the current working directory stands in for it during this run only ("Using
+// current directory %s"), and velm.ini keeps the root it had. Returns the root in use.
+std::string UseRootDirectory(const std::string& root);
 
 // The three-line layout text of "VELM File Locations" for a root.
 std::string FileLocationsText(const std::string& root);

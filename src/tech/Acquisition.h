@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/StationBusy.h"
+
 class CAdBoard;
 class CDVector4;
 class CSampRulesWire;
@@ -27,13 +29,18 @@ struct SAcquisitionHooks {
 };
 void SetAcquisitionHooks(SAcquisitionHooks hooks);
 
-// The busy cursor for a scope; on exit the cursor is restored and the main window refreshed.
+// An acquisition's hold on the station for a scope: the station is busy (timers skip their
+// ticks, see platform/StationBusy.h) and the busy cursor shows; on exit the cursor is restored
+// and the main window refreshed.
 class CAcquisitionScope {
   public:
     CAcquisitionScope();
     ~CAcquisitionScope();
     CAcquisitionScope(const CAcquisitionScope&) = delete;
     CAcquisitionScope& operator=(const CAcquisitionScope&) = delete;
+
+  private:
+    CStationBusy::CScope busy;
 };
 
 // The tick at which a settling wait of `seconds` that starts now ends: trunc(seconds * 1000)

@@ -12,6 +12,7 @@
 #include "hw/motion/MotionDialogs.h"
 #include "obs/LogEntry.h"
 #include "platform/PortIo.h"
+#include "platform/StationBusy.h"
 #include "settings/FileNumbering.h"
 #include "support/TestEnv.h"
 #include "tech/Station.h"
@@ -389,6 +390,42 @@ TEST_F(MainFrameTest, MoveToArmsReturnAndReturnAsksBeforeGoingBack) {
     frame.SetView(nullptr);
 }
 
+TEST_F(MainFrameTest, AMoveCancelledAtTheZMinimumWarningArmsNoReturn) {
+    CMainFrame frame;
+    CRecordingView view;
+    frame.SetView(&view);
+    CMsWcmc& probe = frame.ProbeSystem();
+    probe.zMinimumOn = 1;
+    probe.zMinimum = 0.0;
+    view.goToResult = CGoToPositionLogic::EResult::MoveTo;
+    view.goToTarget = CDVector4(10, 0, -50, 0);
+    motionDialogs.moveAnswers = {EZMinimumMoveAnswer::CancelMove};
+    frame.OnMoveTo(EStage::Probe);
+    ExpectNear(probe.Position(), CDVector4());
+    EXPECT_EQ(frame.MoveToButtonText(EStage::Probe), "MoveTo");
+
+    // A return cancelled at the warning stays armed: the stage is still away.
+    view.goToTarget = CDVector4(0, 0, -50, 0);
+    motionDialogs.moveAnswers = {EZMinimumMoveAnswer::MoveAndResetZ};
+    frame.OnMoveTo(EStage::Probe);
+    ExpectNear(probe.Position(), CDVector4(0, 0, 0, 0));  // reset: Z ends at the minimum
+    ASSERT_EQ(frame.MoveToButtonText(EStage::Probe), "Return");
+    probe.zMinimum = 10.0;
+    prompt.answers = {EPromptAnswer::Ok};
+    motionDialogs.moveAnswers = {EZMinimumMoveAnswer::CancelMove};
+    frame.OnMoveTo(EStage::Probe);
+    EXPECT_EQ(frame.MoveToButtonText(EStage::Probe), "Return");
+
+    // "Cancel (Keep Current Z Minimum)" keeps the check box as it was.
+    frame.zMinimumEntry[0] = "30";
+    motionDialogs.setAnswers = {EZMinimumSetAnswer::KeepMinimum};
+    probe.zMinimumOn = 0;
+    frame.ApplyZMinimum(EStage::Probe, true);
+    EXPECT_EQ(probe.zMinimumOn, 0);
+    EXPECT_EQ(frame.zMinimumEntry[0], "10.00");
+    frame.SetView(nullptr);
+}
+
 TEST_F(MainFrameTest, JogInGoToPositionLendsKeyboardAndMouseToOneStage) {
     CMainFrame frame;
     CRecordingView view;
@@ -466,6 +503,76 @@ TEST_F(MainFrameTest, TrackerReadsTrackedChannelsEveryNthTick) {
     EXPECT_EQ(prompt.LastText(), "Too many clocks or timers!");
     EXPECT_EQ(prompt.shown.back().caption, "Mainframe D/A Tracker");
     EXPECT_EQ(frame.da.op[0], kDaNoChange[0]);
+    frame.SetView(nullptr);
+}
+
+TEST_F(MainFrameTest, TheTrackerWaitsForABusyStationAndSaysEachFailureOnce) {
+    CScriptedPortIo ports;
+    CScopedPortIo scopedPorts(&ports);
+    CMainFrame frame;
+    CRecordingView view;
+    frame.SetView(&view);
+    SDaOutput output;
+    output.op[0] = kDaTrack[0];
+    output.trackCh[0] = 1;
+    output.trackSec = 1;
+    output.avgSec = 0.1;
+    frame.SetDaOutput(output);
+
+    // Inside an acquisition, or inside somebody's clock wait, a tick does nothing.
+    uint64_t before = clock.Ticks();
+    {
+        CStationBusy::CScope acquisition;
+        frame.OnTrackerTick();
+    }
+    int ticksInWait = 0;
+    clock.SetIdleHook([&] {
+        frame.OnTrackerTick();
+        ++ticksInWait;
+    });
+    clock.WaitTicks(5);
+    clock.SetIdleHook(nullptr);
+    EXPECT_EQ(ticksInWait, 1);
+    EXPECT_EQ(clock.Ticks(), before + 5);  // no averaging window was read
+    EXPECT_EQ(frame.TrackerCount(), 0);
+
+    // A DAS08AOM whose input stands at the top of its +/-10 V; its D/A range is 5 V. The
+    // output follows at 5 V instead of being refused and left where it was.
+    CAdBoard& board = frame.AdBoard();
+    board.type = kAdDas08Aom;
+    board.base = 0x300;
+    board.Init();
+    ports.levels[0x302] = 0x08;  // pacer ticked, conversion done
+    ports.levels[0x301] = 0xFF;
+    ports.levels[0x300] = 0xF0;  // count 4095: +10 V
+    clock.advancePerTicksCall = 1;
+    frame.OnTrackerTick();
+    EXPECT_DOUBLE_EQ(board.da0, 5.0);
+    EXPECT_TRUE(prompt.shown.empty()) << prompt.LastText();
+
+    // A board that refuses the output: said once, not at every tick.
+    board.type = kAdRandom;  // no D/A outputs
+    for (int i = 0; i < 4; ++i)
+        frame.OnTrackerTick();
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].caption, "Mainframe D/A Tracker");
+    EXPECT_EQ(prompt.shown[0].text.rfind("Error setting D/A Channel 0 to ", 0), 0u);
+    EXPECT_NE(prompt.shown[0].text.find("The Random Number Generator has no D/A outputs."),
+              std::string::npos);
+    // Once it works again, a new failure is news.
+    board.type = kAdDas08Aom;
+    frame.OnTrackerTick();
+    board.type = kAdRandom;
+    frame.OnTrackerTick();
+    EXPECT_EQ(prompt.shown.size(), 2u);
+
+    // Set D/A Output's constant on a board without D/A is no longer written in silence.
+    output.op[0] = kDaConstant[0];
+    output.constVolts[0] = 1.0;
+    frame.SetDaOutput(output);
+    EXPECT_EQ(prompt.LastText(),
+              "Error setting D/A Channel 0 to 1.000 volts.\nThe Random Number "
+              "Generator has no D/A outputs.");
     frame.SetView(nullptr);
 }
 

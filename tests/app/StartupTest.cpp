@@ -5,8 +5,12 @@
 #include "app/MainFrame.h"
 #include "app/Startup.h"
 #include "hw/AdBoard.h"
+#include "hw/FgBoard.h"
+#include "hw/MsWcmc.h"
 #include "hw/fg/FgDialogs.h"
 #include "hw/motion/MotionDialogs.h"
+#include "hw/motion/MotionSetupLogic.h"
+#include "hw/motion/SimMotionController.h"
 #include "settings/FileNumbering.h"
 #include "support/TestEnv.h"
 
@@ -131,15 +135,18 @@ TEST_F(StartupTest, OpenFileSystemSetupAndClosingTheDialog) {
     }
 }
 
-TEST_F(StartupTest, AnUnreachableRootFallsBackToTheCurrentFolder) {
+TEST_F(StartupTest, AnUnreachableRootFallsBackToTheCurrentFolderForThisRunOnly) {
     fs::current_path(dir.Path());
     ui.choice = EStartChoice::NewFile;
     ui.changedRoot = dir.File("no/such/folder");
     EXPECT_TRUE(app.RunFileLocations());
-    EXPECT_EQ(prompt.Texts(),
-              (std::vector<std::string>{"Error moving to root directory " + ui.changedRoot,
-                                        "Using current directory " + dir.Path()}));
+    ASSERT_EQ(prompt.shown.size(), 2u);
+    EXPECT_EQ(prompt.shown[0].text, "Error moving to root directory " + ui.changedRoot +
+                                        "\n\nNo such file or directory.");
+    EXPECT_EQ(prompt.shown[1].text.rfind("Using current directory " + dir.Path(), 0), 0u);
     EXPECT_EQ(GetRootDirectory(), dir.Path());
+    // The next start still offers the root the settings hold.
+    EXPECT_EQ(profile.GetProfileString(kMainframeSection, "Line 0"), dir.File("root"));
 }
 
 TEST_F(StartupTest, TheFirstRunShowsTheFiveSetupDialogsOnce) {
@@ -201,4 +208,93 @@ TEST_F(StartupTest, RecentFilesKeepFourNewestFirstWithoutRepeats) {
     again.Load();
     EXPECT_EQ(again.Paths(), (std::vector<std::string>{"/b.scn", "/d.isq", "/c.vpd"}));
     EXPECT_EQ(profile.GetProfileString("Recent File List", "File4", "?"), "");
+}
+
+TEST_F(StartupTest, TheWholeStationIsBuiltFromVelmIniAsStartUpDoes) {
+    // A station's velm.ini: a camera, a sample stage whose Z crawls at 50 um/s with inverted
+    // step directions on X, and its own move-complete criteria.
+    const char* fg = kFrameGrabberSection;
+    profile.WriteProfileString(fg, "Line 0", "NI-IMAQ (PCI-1408/9)");
+    profile.WriteProfileString(fg, "Line 1",
+                               "C=230  M=D000  Preview=320x240  Capture=768x576  (avg 1)");
+    profile.WriteProfileString(fg, "Line 2",
+                               "G=61  O=40  H=50  S=50  ILUT=0  OLUT=0 (PC=0)  Pal=1487");
+    profile.WriteProfileString(fg, "Line 3",
+                               "Aspect: 1.250000  Origin0: 300,200  Origin1: 320,240  TVStandard: "
+                               "1484  SecToSave=5.000000");
+    const char* sample = kSampleMotionSection;
+    profile.WriteProfileString(sample, "Line 1", "Steps/micron: 10 10 10 10");
+    profile.WriteProfileString(sample, "Line 2", "Positive motion: 1 0 0 0");
+    profile.WriteProfileString(sample, "Line 4", "Maximum speed: 2500 2500 50 2500 microns/sec");
+    const std::string mcs = "criteria=3  deadband=7  delay=2  minpulse=12  statuscheckdelay=30";
+    profile.WriteProfileString(kFlexMotionMcsSection, "Line 1", mcs);
+    profile.WriteProfileString("A/D Board", "Line 0", "Sine Wave (0.1 Hz)");
+
+    ui.choice = EStartChoice::NewFile;
+    ASSERT_TRUE(app.InitInstance({}));
+    ASSERT_NE(ui.frame, nullptr);
+    CMainFrame& frame = *ui.frame;
+
+    // The grabber took its section: it grabs from the camera, at the stored size.
+    CFgBoard& board = frame.FgBoard();
+    EXPECT_EQ(board.type, kFgNiImaq1408);
+    EXPECT_EQ(board.captureWidth, 768);
+    EXPECT_EQ(board.gain, 61);
+    EXPECT_EQ(board.origin0, (SPixel{300, 200}));
+    EXPECT_EQ(board.tvStandard, kTvStandardPal);
+    EXPECT_EQ(frame.AdBoard().type, kAdSine);
+
+    // The stages are programmed: speeds, step directions and the controller's start-up.
+    CMsWcmc& stage = frame.SampleSystem();
+    auto* controller = dynamic_cast<CSimMotionController*>(&stage.controller.Driver());
+    ASSERT_NE(controller, nullptr);
+    EXPECT_TRUE(controller->Initialized());
+    EXPECT_EQ(controller->StepMode(1), kStepModePositive);
+    EXPECT_EQ(controller->StepMode(2), kStepModeInverted);
+    EXPECT_EQ(stage.controller.velocity[2], 500);  // 50 um/s at 10 steps/um
+    EXPECT_EQ(stage.controller.velocity[0], 25000);
+    EXPECT_EQ(stage.controller.deadband[0], 7);
+    EXPECT_EQ(stage.controller.statusCheckDelay, 30);
+    // 100 um of Z at 50 um/s takes seconds, not the tenths the controller's defaults would.
+    ASSERT_EQ(stage.MoveRelative({0, 0, 100.0, 0}, kSpeedModeLinear), CMsWcmc::kMoveDone);
+    EXPECT_GT(stage.controller.ExpectedMoveSeconds(), 2.0);
+
+    // Saving a stage (Setup OK, a "Zmin:" box) keeps the shared line as the station had it,
+    // and OK in a grabber dialog keeps the grabber's section.
+    frame.zMinimumEntry[1] = "-50";
+    frame.ApplyZMinimum(EStage::Sample, true);
+    EXPECT_EQ(profile.GetProfileString(kFlexMotionMcsSection, "Line 1"), mcs);
+    board.ZeroOrigin();
+    EXPECT_EQ(profile.GetProfileString(fg, "Line 0"), "NI-IMAQ (PCI-1408/9)");
+    EXPECT_EQ(profile.GetProfileString(fg, "Line 1"),
+              "C=230  M=D000  Preview=320x240  Capture=768x576  (avg 1)");
+    EXPECT_EQ(profile.GetProfileString(fg, "Line 2").substr(0, 11), "G=61  O=40 ");
+    EXPECT_TRUE(prompt.shown.empty()) << prompt.LastText();
+}
+
+TEST_F(StartupTest, AZMinimumSetInTheFirstRunSetupIsWhatTheBoxesApply) {
+    // First run: the probe's setup sets a Z minimum of -20 um and turns it on. The control
+    // bar's boxes must show it, or the first Home/End key would apply the stale -100.
+    CScriptedMotionDialogs motion;
+    int setups = 0;
+    motion.editSetup = [&](CMotionSetupLogic& logic) {
+        if (setups++ != 0) return false;
+        logic.zMinimum = "-20";
+        logic.zMinimumOn = true;
+        return logic.Accept();
+    };
+    CScopedMotionDialogs scopedMotion(&motion);
+    auto oldAdDialog = CAdBoard::setupDialog;
+    CAdBoard::setupDialog = nullptr;
+    profile.WriteProfileString(kMainframeSection, kNumberOfRunsKey, "0");
+    ASSERT_TRUE(app.InitInstance({}));
+    CMainFrame& frame = *ui.frame;
+    EXPECT_EQ(frame.zMinimumEntry[0], "-20.00");
+    frame.micronsPerKeyEntry = "10";
+    EXPECT_TRUE(frame.OnKey(EMotionKey::End, 1, false));
+    EXPECT_DOUBLE_EQ(frame.ProbeSystem().zMinimum, -20.0);
+    EXPECT_EQ(frame.ProbeSystem().zMinimumOn, 1);
+    EXPECT_EQ(profile.GetProfileString(kProbeMotionSection, "Line 8"),
+              "ZMinimum: -20.000000  on=1");
+    CAdBoard::setupDialog = oldAdDialog;
 }

@@ -145,17 +145,47 @@ TEST_F(RootDirectoryTest, DefaultFilenamesDialogResetsAtOnceAndStoresPrefixesOnO
 
 TEST_F(RootDirectoryTest, RootDirectoryIsRememberedAndEntered) {
     EXPECT_EQ(GetRootDirectory(), DefaultDataRoot());
-    SetRootDirectory(dir.File("data"));
-    EXPECT_EQ(GetRootDirectory(), dir.File("data"));
-    std::error_code ec;
+    fs::create_directories(dir.File("data"));
     fs::path before = fs::current_path();
-    EXPECT_EQ(EnterRootDirectory(dir.File("data")), dir.File("data"));
+    EXPECT_EQ(UseRootDirectory(dir.File("data")), dir.File("data"));
     EXPECT_EQ(fs::current_path(), fs::path(dir.File("data")));
-    std::string used = EnterRootDirectory(dir.File("missing"));
-    EXPECT_EQ(used, dir.File("data"));
-    EXPECT_EQ(prompt.Texts(),
-              (std::vector<std::string>{"Error moving to root directory " + dir.File("missing"),
-                                        "Using current directory " + dir.File("data")}));
+    EXPECT_EQ(GetRootDirectory(), dir.File("data"));
+    EXPECT_EQ(profile.GetProfileString(kMainframeSection, "Line 0"), dir.File("data"));
+    EXPECT_TRUE(prompt.shown.empty());
+    fs::current_path(before);
+}
+
+TEST_F(RootDirectoryTest, AnUnreachableRootIsUsedForThisRunButNeverStored) {
+    // An unmounted data disk, or a velm.ini copied from a Windows station: the stored root
+    // must survive this run, which works in the current folder instead.
+    fs::path before = fs::current_path();
+    fs::current_path(dir.Path());
+    const std::string stored = "d:\\data\\expt";
+    profile.WriteProfileString(kMainframeSection, "Line 0", stored);
+    EXPECT_EQ(UseRootDirectory(GetRootDirectory()), dir.Path());
+    ASSERT_EQ(prompt.shown.size(), 2u);
+    EXPECT_EQ(prompt.shown[0].text, "Error moving to root directory " + stored +
+                                        "\n\nNo such file or directory. The path is a Windows "
+                                        "path (a velm.ini copied from a Windows station?).");
+    EXPECT_EQ(prompt.shown[0].icon, EPromptIcon::Stop);
+    EXPECT_EQ(prompt.shown[1].text.rfind("Using current directory " + dir.Path() + "\n\n", 0), 0u);
+    EXPECT_EQ(profile.GetProfileString(kMainframeSection, "Line 0"), stored);
+    // Files of this run go to the stand-in; choosing a root that works ends it.
+    EXPECT_EQ(GetRootDirectory(), dir.Path());
+    fs::create_directories(dir.File("data"));
+    EXPECT_EQ(UseRootDirectory(dir.File("data")), dir.File("data"));
+    EXPECT_EQ(GetRootDirectory(), dir.File("data"));
+    EXPECT_EQ(profile.GetProfileString(kMainframeSection, "Line 0"), dir.File("data"));
+    // The stand-in belongs to its settings file: another file sees its own root.
+    UseRootDirectory(dir.File("missing"));
+    EXPECT_EQ(prompt.shown[2].text, "Error moving to root directory " + dir.File("missing") +
+                                        "\n\nNo such file or directory.");
+    CProfile other(dir.File("other.ini"));
+    {
+        CScopedProfile scoped(&other);
+        EXPECT_EQ(GetRootDirectory(), DefaultDataRoot());
+    }
+    EXPECT_EQ(GetRootDirectory(), dir.File("data"));  // cwd when the stand-in was taken
     fs::current_path(before);
 }
 

@@ -136,6 +136,9 @@ CAdBoardTestDialog::CAdBoardTestDialog(CAdBoard& board, QWidget* parent)
     layout->addWidget(buttons);
     for (QPushButton* b : {start, send, track})
         b->setAutoDefault(false);
+    // A board without D/A outputs has nothing to send or track to.
+    for (QWidget* w : std::initializer_list<QWidget*>{send, volts, daChannel, track, trackCh})
+        w->setEnabled(logic.DaAvailable());
 
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(start, &QPushButton::clicked, this, &CAdBoardTestDialog::StartStop);

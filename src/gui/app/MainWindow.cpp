@@ -42,6 +42,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Format.h"
 #include "platform/Services.h"
+#include "platform/StationBusy.h"
 #include "settings/FileNumbering.h"
 #include "settings/Profile.h"
 #include "tech/Station.h"
@@ -81,19 +82,8 @@ CMainWindow* TheMainWindow() {
     return theMainWindow;
 }
 
-namespace {
-bool insideClockWait = false;
-}
-
 void RunClockIdle() {
-    const bool outer = !insideClockWait;
-    insideClockWait = true;
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    if (outer) insideClockWait = false;
-}
-
-bool InsideClockWait() {
-    return insideClockWait;
 }
 
 CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent) {
@@ -160,9 +150,7 @@ CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent) {
     connect(&memoryTimer, &QTimer::timeout, this, &CMainWindow::UpdateMemoryLoad);
     memoryTimer.start(CMainFrame::kMemoryTimerMs);
     UpdateMemoryLoad();
-    connect(&trackerTimer, &QTimer::timeout, this, [this] {
-        if (!InsideClockWait()) frame->OnTrackerTick();
-    });
+    connect(&trackerTimer, &QTimer::timeout, this, [this] { frame->OnTrackerTick(); });
     trackerTimer.setInterval(CMainFrame::kTrackerTimerMs);
     frame->StartTracker();
     controlBar->ShowAll();
@@ -392,13 +380,13 @@ void CMainWindow::AttachBuiltInCommands() {
                                                      {"systemMotionSample", EStage::Sample}};
     for (const auto& [name, stage] : setups) {
         commands[name] = always([this, stage = stage] {
-            frame->Stage(stage).Setup(stage == EStage::Probe ? kProbeMotionSection
-                                                             : kSampleMotionSection);
-            frame->SyncZMinimumEntries();
-            controlBar->ShowPosition(stage);
+            frame->SetupMotionSystem(frame->Stage(stage), stage == EStage::Probe
+                                                              ? kProbeMotionSection
+                                                              : kSampleMotionSection);
         });
     }
-    commands["systemMotionTip"] = always([this] { frame->TipSystem().Setup(kTipMotionSection); });
+    commands["systemMotionTip"] =
+        always([this] { frame->SetupMotionSystem(frame->TipSystem(), kTipMotionSection); });
     commands["systemMotionTest"] = always([this] { frame->TestMotionSystem(); });
     commands["systemSimStation"] = {[this](QAction&) {
                                         CSimStationDialog dialog(frame->AdBoard(), this);
@@ -410,7 +398,9 @@ void CMainWindow::AttachBuiltInCommands() {
     commands["systemOpticalSystem"] = always([this] { EditOpticalSystems(); });
 
     // Technique, video and image commands of the main frame.
-    commands["techniqueSetDaOutput"] = always([this] { SetDaOutput(); });
+    // Only a board with D/A outputs has anything to set.
+    commands["techniqueSetDaOutput"] = {
+        [this](QAction&) { SetDaOutput(); }, [this] { return frame->AdBoard().HasDA(); }, {}};
     commands["videoLive"] = always([this] { ShowLiveVideo(true); });
     commands["videoFreeze"] = {[this](QAction&) { ShowLiveVideo(false); },
                                [this] { return liveVideo && liveVideo->Running(); },
@@ -602,7 +592,7 @@ void CMainWindow::FileSave(bool as) {
 void CMainWindow::RootDirectory() {
     CRootDirectoryDialog dialog(GetRootDirectory(), this);
     if (dialog.exec() != QDialog::Accepted) return;
-    SetRootDirectory(EnterRootDirectory(dialog.Result()));
+    UseRootDirectory(dialog.Result());
 }
 
 void CMainWindow::EditOpticalSystems() {
@@ -758,7 +748,7 @@ QPoint CMainWindow::ViewCentre() const {
 }
 
 void CMainWindow::UpdateMemoryLoad() {
-    if (InsideClockWait()) return;
+    if (CStationBusy::ClockWaiting()) return;
     std::string meminfo;
     if (!ReadWholeFile("/proc/meminfo", meminfo)) return;
     if (frame->UpdateMemoryLoad(meminfo)) controlBar->ShowMemoryLoad(ToQ(frame->MemoryLoadText()));

@@ -176,8 +176,8 @@ class CMainWindow : public QMainWindow, public CMainFrameView, public CStartupUi
 CMainWindow* TheMainWindow();
 
 // What the program does while the clock waits (a settling wait, an averaging window, a move):
-// windows keep painting, but what the user types waits until the wait is over, and the main
-// window's timers skip their ticks, so the D/A tracker never reads the board in the middle of
-// another reading. main() installs it as the clock's idle hook.
+// windows keep painting, but what the user types waits until the wait is over. Timers that
+// fire in here find the station busy (CStationBusy) and skip their ticks, so the D/A tracker
+// never reads the board in the middle of another reading. main() installs it as the clock's
+// idle hook.
 void RunClockIdle();
-bool InsideClockWait();

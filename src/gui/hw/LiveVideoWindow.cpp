@@ -1,5 +1,6 @@
 #include "gui/hw/LiveVideoWindow.h"
 
+#include <QCloseEvent>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -75,6 +76,11 @@ void CLiveVideoWindow::Freeze() {
     video->TakeFrame(frame);
     if (frame.IsValid()) view->SetImage(frame);
     video.reset();
+}
+
+void CLiveVideoWindow::closeEvent(QCloseEvent* event) {
+    Freeze();
+    QWidget::closeEvent(event);
 }
 
 void CLiveVideoWindow::Tick() {

@@ -2,7 +2,7 @@
 // The live video window: shows the current grabber's frames (the test pattern without
 // hardware) at the "Live Refresh" rate. Frames are grabbed on the live-video worker thread;
 // this window's timer only asks for the next one and draws the newest. A right double-click
-// opens the refresh-rate dialog; Freeze stops on the last frame.
+// opens the refresh-rate dialog; Freeze stops on the last frame, and so does closing it.
 
 #include <QDialog>
 #include <QTimer>
@@ -44,6 +44,11 @@ class CLiveVideoWindow : public QWidget {
     CImageView* View() const { return view; }
     // The refresh-rate dialog, as a right double-click opens it.
     void EditRefreshRate();
+
+  protected:
+    // Closing the window ends the stream: a hidden window that kept the camera streaming would
+    // hold it from every other session.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void Tick();

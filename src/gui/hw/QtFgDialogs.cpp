@@ -106,6 +106,9 @@ CFgSetupDialog::CFgSetupDialog(CFgSetupLogic& logic, QWidget* parent)
     c0g->addWidget(cam0InvY, 0, 2);
     c0g->addWidget(new QLabel("Channel:", c0), 1, 0);
     c0g->addWidget(cam0Channel, 1, 1);
+    auto* cam0Device = new QLabel(ToQ(logic.CameraDeviceText(0)), c0);
+    cam0Device->setObjectName("cam0Device");
+    c0g->addWidget(cam0Device, 1, 2, 1, 2);
     layout->addWidget(c0);
 
     auto* c1 = new QGroupBox("Camera 1 (X-Z or Y-Z Plane)", this);
@@ -134,6 +137,9 @@ CFgSetupDialog::CFgSetupDialog(CFgSetupLogic& logic, QWidget* parent)
     c1g->addWidget(planeYZ, 1, 1);
     c1g->addWidget(new QLabel("Channel:", c1), 2, 0);
     c1g->addWidget(cam1Channel, 2, 1);
+    auto* cam1Device = new QLabel(ToQ(logic.CameraDeviceText(1)), c1);
+    cam1Device->setObjectName("cam1Device");
+    c1g->addWidget(cam1Device, 2, 2, 1, 2);
     layout->addWidget(c1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

@@ -20,6 +20,13 @@ std::string ComediDevicePath(int device) {
     return StrPrintf("/dev/comedi%d", device - 1);
 }
 
+bool CountOfVolts(double volts, double span, int16_t& count) {
+    if (std::isnan(volts) || !(span > 0.0)) return false;
+    const double counts = std::round(volts / span * 32768.0);
+    count = static_cast<int16_t>(std::clamp(counts, -32768.0, 32767.0));
+    return true;
+}
+
 namespace {
 
 [[maybe_unused]] std::string OpenFailureText(int device, int error) {
@@ -53,6 +60,7 @@ namespace {
 constexpr int kNoSubdevice = -10001;
 constexpr int kNoRange = -10002;
 constexpr int kBadScan = -10003;
+constexpr int kNoNumber = -10004;  // a sample that did not convert to volts
 
 int Failure() {
     int e = comedi_errno();
@@ -85,6 +93,9 @@ class CComediNiDaq : public CNiDaqRoles {
             why = OpenFailureText(device, errno != 0 ? errno : ENODEV);
             return false;
         }
+        // By default comedilib turns a sample at either end of the range (a saturated input)
+        // into NaN; a saturated input must read as the range's end.
+        comedi_set_global_oor_behavior(COMEDI_OOR_NUMBER);
         openDevice = device;
         return true;
     }
@@ -173,8 +184,11 @@ class CComediNiDaq : public CNiDaqRoles {
             const size_t slot = got % rangeInfo.size();
             const double volts = comedi_to_phys(raw, rangeInfo[slot], maxdata);
             // NI-DAQ hands back signed counts of the gain's range; so do we.
-            const double count = std::round(volts / ranges[slot] * 32768.0);
-            target[got++] = static_cast<int16_t>(std::clamp(count, -32768.0, 32767.0));
+            if (!CountOfVolts(volts, ranges[slot], target[got])) {
+                Cancel();
+                return kNoNumber;
+            }
+            ++got;
         }
         pending.erase(pending.begin(),
                       pending.begin() + static_cast<std::ptrdiff_t>(whole * sampleBytes));

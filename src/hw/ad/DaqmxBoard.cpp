@@ -67,9 +67,8 @@ void CDaqmxBoardDriver::Error(int32_t status) {
     char text[2048] = {};
     library.Api().GetExtendedErrorInfo(text, sizeof text);
     text[sizeof text - 1] = '\0';
-    Prompt().Message(
-        StrPrintf("NI DAQmx error code %d.\n%s\nAborting DAQ operation.", status, text),
-        EPromptIcon::Exclamation);
+    board.ReportLibraryError(
+        StrPrintf("NI DAQmx error code %d.\n%s\nAborting DAQ operation.", status, text));
 }
 
 int32_t CDaqmxBoardDriver::Acquire(int firstCh, int lastCh, double rate, int64_t samplesPerChannel,

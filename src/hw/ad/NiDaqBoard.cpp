@@ -37,8 +37,7 @@ bool CNiDaqBoardDriver::Open() {
 }
 
 void CNiDaqBoardDriver::Error(int status) {
-    Prompt().Message(StrPrintf("NI DAQ error code %d.\nAborting DAQ operation.", status),
-                     EPromptIcon::Exclamation);
+    board.ReportLibraryError(StrPrintf("NI DAQ error code %d.\nAborting DAQ operation.", status));
 }
 
 bool CNiDaqBoardDriver::Scan(int firstCh, int lastCh, int64_t rate, int16_t* buffer,

@@ -35,7 +35,7 @@ bool ParseInt(const std::string& text, int lo, int hi, int& out, int base = 10) 
 
 }  // namespace
 
-CFgSetupLogic::CFgSetupLogic(const CFgBoard& board) {
+CFgSetupLogic::CFgSetupLogic(const CFgBoard& board) : cameraNames(board.CameraNames()) {
     type = board.type;
     controlPort = StrPrintf("%X", static_cast<unsigned>(board.controlPort));
     memoryBase = StrPrintf("%X", static_cast<unsigned>(board.memoryBase));
@@ -152,4 +152,11 @@ void CFgSetupLogic::ApplyTo(CFgBoard& board) const {
     board.cam1ZOnly = cam1ZOnly;
     board.cam1Axis = cam1Axis == kCameraPlaneXZ ? kCameraPlaneXZ : kCameraPlaneYZ;
     board.cam1Channel = accepted.cam1Channel;
+}
+
+std::string CFgSetupLogic::CameraDeviceText(int camera) const {
+    if (camera >= 0 && static_cast<size_t>(camera) < cameraNames.size())
+        return StrPrintf("Camera %d is %s.", camera,
+                         cameraNames[static_cast<size_t>(camera)].c_str());
+    return StrPrintf("No camera %d is connected.", camera);
 }

@@ -3,6 +3,7 @@
 // board uses, the checks on OK and the transfer to the grabber.
 
 #include <string>
+#include <vector>
 
 class CFgBoard;
 
@@ -29,6 +30,11 @@ class CFgSetupLogic {
     bool cam1Installed = false, cam1InvXY = false, cam1InvZ = false, cam1ZOnly = false;
     unsigned cam1Axis = 0;
     std::string cam1Channel;
+
+    // Which device camera 0 or 1 is ("Camera 0 is /dev/video0 (USB Camera)."), as image
+    // acquisition numbers the connected cameras.
+    std::string CameraDeviceText(int camera) const;
+    std::vector<std::string> cameraNames;
 
     // Which controls the chosen board uses (the others are shown disabled).
     bool PortsUsed() const;        // port and memory addresses: the port-I/O boards

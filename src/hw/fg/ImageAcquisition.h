@@ -1,8 +1,8 @@
 #pragma once
 // Image acquisition boards and cameras ("interfaces" img0, img1, ...) reached through sessions
 // with numbered attributes, the way the station's camera boards have always been driven. On
-// Linux the implementation is Video4Linux2 (V4l2Acquisition.h): interface "imgN" is
-// /dev/videoN. Tests use a fake.
+// Linux the implementation is Video4Linux2 (V4l2Acquisition.h): interface "imgN" is the N-th
+// video capture node. Tests use a fake.
 //
 // Every operation returns 0 on success or a negative status whose text ErrorText gives.
 
@@ -57,6 +57,8 @@ class CImageAcquisition {
     // Closes session and interface and frees their resources; safe to call twice.
     virtual void Close() = 0;
     virtual std::string ErrorText(int status) = 0;
+    // What interfaces img0, img1, ... are, one line each, for the user (none known: empty).
+    virtual std::vector<std::string> InterfaceNames() { return {}; }
 };
 
 // The program's acquisition: Video4Linux2 cameras.

@@ -1,6 +1,8 @@
 #include "hw/fg/LiveVideo.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 
@@ -43,6 +45,7 @@ void CLiveVideo::Stop() {
         stopping = true;
     }
     wake.notify_all();
+    arrived.notify_all();
     if (worker.joinable()) worker.join();
     if (begun) {
         source->End();
@@ -65,6 +68,30 @@ bool CLiveVideo::TakeFrame(CBitmapImage& frame) {
     frame = latest;
     fresh = false;
     return true;
+}
+
+bool CLiveVideo::GrabNext(CBitmapImage& frame, int timeoutMs, std::string& problem) {
+    std::unique_lock lock(mutex);
+    if (!worker.joinable() || stopping || failed) {
+        problem = error ? *error : std::string("The live video is not running.");
+        return false;
+    }
+    const uint64_t before = frames;
+    if (!requested) {
+        requested = true;
+        wake.notify_one();
+    }
+    const bool came = arrived.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)),
+                                       [&] { return frames > before || failed || stopping; });
+    if (came && frames > before) {
+        frame = latest;
+        return true;
+    }
+    if (!came)
+        problem = StrPrintf("The camera sent no frame within %d ms.", timeoutMs);
+    else
+        problem = error ? *error : std::string("The live video stopped.");
+    return false;
 }
 
 std::optional<std::string> CLiveVideo::TakeError() {
@@ -102,11 +129,13 @@ void CLiveVideo::Run() {
         if (!ok) {
             failed = true;
             error = problem.empty() ? std::string("Live Video Error") : problem;
+            arrived.notify_all();
             return;
         }
         std::swap(latest, frame);
         fresh = true;
         ++frames;
+        arrived.notify_all();
     }
 }
 

@@ -48,6 +48,11 @@ class CLiveVideo {
     void RequestFrame();
     // The newest frame, when one arrived since the last take.
     bool TakeFrame(CBitmapImage& frame);
+    // A still grab while live video runs: a camera serves one session at a time, so the still
+    // is the next frame of the running stream. Asks for a frame and waits (at most `timeoutMs`
+    // of real time: the worker waits for the camera) until one arrives; the live window still
+    // gets to show it. False with `problem` when the worker failed, stopped or sent nothing.
+    bool GrabNext(CBitmapImage& frame, int timeoutMs, std::string& problem);
     // The worker's failure, once; the worker has then stopped grabbing.
     std::optional<std::string> TakeError();
     // Input signal values for the source, applied before its next frame.
@@ -61,6 +66,7 @@ class CLiveVideo {
     std::thread worker;
     mutable std::mutex mutex;
     std::condition_variable wake;
+    std::condition_variable arrived;
     bool stopping = false;
     bool requested = false;
     bool fresh = false;

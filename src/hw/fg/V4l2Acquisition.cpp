@@ -74,7 +74,19 @@ int CV4l2Acquisition::InterfaceOpen(const std::string& interfaceName) {
                         });
     if (!digits)
         return Fail("\"" + interfaceName + "\" is not a camera interface name (img0, img1, ...).");
-    devicePath = "/dev/video" + interfaceName.substr(3);
+    const size_t camera = std::stoul(interfaceName.substr(3));
+    const std::vector<SV4l2Node> cameras = CameraNodes(device->Nodes());
+    if (camera < cameras.size()) {
+        devicePath = cameras[camera].path;
+    } else if (!cameras.empty()) {
+        return Fail(
+            StrPrintf("Camera %zu is not connected: %zu camera%s connected (see Frame "
+                      "Grabber Setup).",
+                      camera, cameras.size(), cameras.size() == 1 ? " is" : "s are"));
+    } else {
+        // Nothing found: the node itself says why (no camera there, a build without cameras).
+        devicePath = "/dev/video" + interfaceName.substr(3);
+    }
     std::string error;
     if (!device->Open(devicePath, error)) return Fail(error);
     interfaceOpen = true;
@@ -309,6 +321,13 @@ void CV4l2Acquisition::Close() {
     if (interfaceOpen) device->Close();
     interfaceOpen = sessionOpen = false;
     colour = false;
+}
+
+std::vector<std::string> CV4l2Acquisition::InterfaceNames() {
+    std::vector<std::string> names;
+    for (const SV4l2Node& node : CameraNodes(device->Nodes()))
+        names.push_back(node.card.empty() ? node.path : node.path + " (" + node.card + ")");
+    return names;
 }
 
 std::unique_ptr<CImageAcquisition> CreateImageAcquisition() {

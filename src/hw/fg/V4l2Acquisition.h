@@ -1,5 +1,6 @@
 #pragma once
-// Image acquisition on Video4Linux2 cameras: interface "imgN" is /dev/videoN. The size
+// Image acquisition on Video4Linux2 cameras: interface "imgN" is the N-th node that captures
+// video (CameraNodes; a camera's metadata nodes are not counted). The size
 // attributes become the capture format, the brightness, contrast and saturation attributes
 // the camera's own controls (each mapped onto the control's range), and a colour mode
 // attribute asks for colour frames. Frames come back as grey bytes or as blue, green, red,
@@ -29,6 +30,7 @@ class CV4l2Acquisition : public CImageAcquisition {
     int StopAcquisition() override;
     void Close() override;
     std::string ErrorText(int status) override;
+    std::vector<std::string> InterfaceNames() override;
 
     // Turns one frame of `bytes` in `format` into `frame` (grey, or colour quadruples).
     // False, with `error`, when the bytes do not hold such a frame.

@@ -1,20 +1,52 @@
 #include "hw/fg/V4l2Device.h"
 
+#include <algorithm>
+
 #include "platform/Format.h"
+
+std::vector<SV4l2Node> CameraNodes(std::vector<SV4l2Node> nodes) {
+    std::sort(nodes.begin(), nodes.end(),
+              [](const SV4l2Node& a, const SV4l2Node& b) { return a.number < b.number; });
+    std::erase_if(nodes, [](const SV4l2Node& n) { return n.queried && !n.capture; });
+    return nodes;
+}
 
 #ifdef VELM_HAVE_V4L2
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <libv4l2.h>
 #include <linux/videodev2.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/mman.h>
+#include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 namespace {
+
+// What a node reports of itself. Asked with the plain kernel call: libv4l2 would set up its
+// format conversion for every node just to be asked its name.
+SV4l2Node AskNode(const std::string& path, int number) {
+    SV4l2Node node;
+    node.path = path;
+    node.number = number;
+    int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return node;
+    v4l2_capability caps{};
+    if (::ioctl(fd, VIDIOC_QUERYCAP, &caps) == 0) {
+        const uint32_t have =
+            (caps.capabilities & V4L2_CAP_DEVICE_CAPS) ? caps.device_caps : caps.capabilities;
+        node.queried = true;
+        node.capture = (have & V4L2_CAP_VIDEO_CAPTURE) != 0;
+        node.card.assign(reinterpret_cast<const char*>(caps.card),
+                         strnlen(reinterpret_cast<const char*>(caps.card), sizeof caps.card));
+    }
+    ::close(fd);
+    return node;
+}
 
 static_assert(kV4l2CidBrightness == V4L2_CID_BRIGHTNESS);
 static_assert(kV4l2CidContrast == V4L2_CID_CONTRAST);
@@ -181,6 +213,21 @@ class CKernelV4l2Device : public CV4l2Device {
         fd = -1;
     }
 
+    std::vector<SV4l2Node> Nodes() override {
+        std::vector<SV4l2Node> nodes;
+        DIR* dev = ::opendir("/dev");
+        if (!dev) return nodes;
+        while (const dirent* entry = ::readdir(dev)) {
+            const std::string name = entry->d_name;
+            if (name.size() < 6 || name.size() > 10 || name.compare(0, 5, "video") != 0 ||
+                name.find_first_not_of("0123456789", 5) != std::string::npos)
+                continue;
+            nodes.push_back(AskNode("/dev/" + name, std::stoi(name.substr(5))));
+        }
+        ::closedir(dev);
+        return nodes;
+    }
+
   private:
     struct SBuffer {
         void* start;
@@ -241,6 +288,7 @@ class CMissingV4l2Device : public CV4l2Device {
     }
     void StopStreaming() override {}
     void Close() override {}
+    std::vector<SV4l2Node> Nodes() override { return {}; }
 };
 
 }  // namespace

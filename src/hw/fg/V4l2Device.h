@@ -39,6 +39,20 @@ struct SV4l2ControlRange {
     int32_t maximum = 0;
 };
 
+// A video device node as the kernel lists it (/dev/videoN).
+struct SV4l2Node {
+    std::string path;
+    int number = 0;        // N of /dev/videoN
+    bool queried = false;  // false: the node could not be asked what it is (no permission)
+    bool capture = false;  // it captures video (a camera's metadata node does not)
+    std::string card;      // the device's name
+};
+
+// The cameras in the order the program numbers them: nodes that capture video, by node
+// number. A USB camera also makes a metadata node, so camera 1 is often /dev/video2. A node
+// that could not be asked is kept in its place: opening it then says why (no permission).
+std::vector<SV4l2Node> CameraNodes(std::vector<SV4l2Node> nodes);
+
 class CV4l2Device {
   public:
     virtual ~CV4l2Device() = default;
@@ -55,6 +69,8 @@ class CV4l2Device {
     virtual bool ReadFrame(std::vector<uint8_t>& bytes, int timeoutMs, std::string& error) = 0;
     virtual void StopStreaming() = 0;
     virtual void Close() = 0;
+    // Every /dev/videoN node, asked what it is.
+    virtual std::vector<SV4l2Node> Nodes() = 0;
 };
 
 // The kernel's devices (or, in a build without libv4l2, one that says so when opened).

@@ -96,7 +96,7 @@ bool CMotionSetupLogic::Accept() {
 
     for (int i = 0; i < 4; ++i) {
         const std::string axis = kAxisNames[i];
-        const std::string suffix = "." + std::to_string(i);
+        const std::string suffix = StrPrintf(".%d", i);
         if (!ReadRange(resolution[i], kMinResolution, kMaxResolution, v.resolution[i]))
             return Fail("resolution" + suffix,
                         axis + " Resolution: enter a number from 0.1 to 1000 steps/micron.");

@@ -34,6 +34,7 @@
 #include "hw/fg/FgDialogs.h"
 #include "hw/motion/MotionDialogs.h"
 #include "obs/ObsDoc.h"
+#include "platform/StationBusy.h"
 #include "settings/FileNumbering.h"
 #include "support/TestEnv.h"
 #include "tech/Station.h"
@@ -182,7 +183,7 @@ TEST_F(MainWindowAppTest, MenuEntriesOfLaterPartsAreDisabledUntilACommandIsAttac
     QAction* point = window.Action("modeGridScan");
     ASSERT_NE(point, nullptr);
     EXPECT_FALSE(point->isEnabled());
-    EXPECT_TRUE(window.Action("techniqueSetDaOutput")->isEnabled());
+    EXPECT_FALSE(window.Action("techniqueSetDaOutput")->isEnabled());  // no board, no D/A
     EXPECT_FALSE(window.Action("viewEtchRinse")->isEnabled());
 
     int taken = 0;
@@ -283,6 +284,17 @@ TEST_F(MainWindowAppTest, TrackerTimerRunsOnlyWhileAChannelTracks) {
     EXPECT_TRUE(window.TrackerTimerActive());
 }
 
+TEST_F(MainWindowAppTest, SetDaOutputNeedsABoardWithDAOutputs) {
+    profile.WriteProfileString("A/D Board", "Line 0", "Random Number Generator");
+    CMainWindow window;
+    window.CreateNewDocument(EDocType::Observation);
+    window.UpdateActions();
+    EXPECT_FALSE(window.Action("techniqueSetDaOutput")->isEnabled());
+    window.Frame().AdBoard().type = kAdSine;
+    window.UpdateActions();
+    EXPECT_TRUE(window.Action("techniqueSetDaOutput")->isEnabled());
+}
+
 TEST_F(MainWindowAppTest, ModifiedDocumentsAskBeforeClosingAndSaveAsWritesTheFile) {
     CMainWindow window;
     auto* obs = qobject_cast<CObsDocWindow*>(window.CreateNewDocument(EDocType::Observation));
@@ -330,14 +342,17 @@ TEST_F(MainWindowAppTest, ImageDocumentsShowTheirBitmap) {
     EXPECT_EQ(window.CurrentMenuSet(), 6);
 }
 
-TEST_F(MainWindowAppTest, TimersWaitWhileTheClockWaits) {
-    // What runs while a reading or a move waits sees that it is inside the wait, so the D/A
-    // tracker never reads the board in the middle of another reading.
-    bool inside = false;
-    QTimer::singleShot(0, [&] { inside = InsideClockWait(); });
-    RunClockIdle();
-    EXPECT_TRUE(inside);
-    EXPECT_FALSE(InsideClockWait());
+TEST_F(MainWindowAppTest, TimersFindTheStationBusyWhileTheClockWaits) {
+    // What runs while a reading or a move waits (the clock's idle hook keeps the windows
+    // painting) finds the station busy, so the D/A tracker never reads the board in the middle
+    // of another reading.
+    bool busy = false;
+    clock.SetIdleHook(RunClockIdle);
+    QTimer::singleShot(0, [&] { busy = CStationBusy::IsBusy(); });
+    clock.WaitTicks(50);
+    clock.SetIdleHook(nullptr);
+    EXPECT_TRUE(busy);
+    EXPECT_FALSE(CStationBusy::IsBusy());
 }
 
 TEST_F(MainWindowAppTest, GoToPositionJogsTheStageFromTheKeyboardInsideTheDialog) {

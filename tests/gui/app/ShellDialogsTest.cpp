@@ -5,9 +5,11 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QPushButton>
 #include <QRadioButton>
@@ -15,6 +17,13 @@
 #include <QTimer>
 #include <filesystem>
 #include <thread>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
 
 #include "app/MainFrame.h"
 #include "gui/GuiTestSupport.h"
@@ -30,6 +39,27 @@ namespace fs = std::filesystem;
 
 namespace {
 class ShellDialogsTest : public CVelmTest {};
+
+// The runtime folder of a test is its scratch folder, so the lock files go with it.
+class CScopedRuntimeDir {
+  public:
+    explicit CScopedRuntimeDir(const std::string& path) {
+        const char* old = std::getenv("XDG_RUNTIME_DIR");
+        had = old != nullptr;
+        if (had) saved = old;
+        setenv("XDG_RUNTIME_DIR", path.c_str(), 1);
+    }
+    ~CScopedRuntimeDir() {
+        if (had)
+            setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+        else
+            unsetenv("XDG_RUNTIME_DIR");
+    }
+
+  private:
+    bool had = false;
+    std::string saved;
+};
 
 void ClickOk(QDialog& dialog) {
     dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
@@ -158,6 +188,75 @@ TEST_F(ShellDialogsTest, ASecondStartHandsItsDocumentToTheFirst) {
     EXPECT_FALSE(CSingleInstance("/x/velm.ini").HandOver("/data/a.vpo", 200));
 }
 
+TEST_F(ShellDialogsTest, OneProgramPerSettingsFileAndNeverASecondStation) {
+    CScopedRuntimeDir runtime(dir.Path());
+    const QString settings = QString::fromStdString(profile.Path());
+    CSingleInstance first(settings);
+    ASSERT_EQ(first.Start(QString()), CSingleInstance::ERole::First);
+    EXPECT_EQ(CSingleInstance::LockPath(settings).toStdString().rfind(dir.Path() + "/velm-", 0),
+              0u);
+    EXPECT_TRUE(QFileInfo::exists(CSingleInstance::LockPath(settings)));
+
+    // A second start without a document does not build a station on the same hardware.
+    CSingleInstance plain(settings);
+    EXPECT_EQ(plain.Start(QString()), CSingleInstance::ERole::Refused);
+    EXPECT_EQ(prompt.LastText().rfind(
+                  "VELM is already running with the settings file " + profile.Path() + ".", 0),
+              0u);
+
+    // The first is still starting (not listening yet): the second waits, then gives up without
+    // starting a station of its own.
+    CSingleInstance waiting(settings);
+    EXPECT_EQ(waiting.Start("/data/day 1.vpo", 1000), CSingleInstance::ERole::Refused);
+    EXPECT_NE(prompt.LastText().find("did not take the document\n\n/data/day 1.vpo\n\nwithin 1 "
+                                     "seconds"),
+              std::string::npos);
+
+    // Listening, it takes documents; a start from another program blocks on its socket while
+    // the first keeps its event loop turning.
+    QStringList received;
+    ASSERT_TRUE(first.Listen([&](const QString& path) { received << path; }));
+    CSingleInstance::ERole role = CSingleInstance::ERole::First;
+    std::thread second([&] { role = CSingleInstance(settings).Start("/data/day 2.vpo", 10000); });
+    QTRY_VERIFY_WITH_TIMEOUT(received.size() == 1, 10000);
+    second.join();
+    EXPECT_EQ(role, CSingleInstance::ERole::HandedOver);
+    EXPECT_EQ(received.front(), "/data/day 2.vpo");
+}
+
+TEST_F(ShellDialogsTest, AStaleSocketOfAProgramThatEndedIsTakenOver) {
+    CScopedRuntimeDir runtime(dir.Path());
+    const QString settings = QString::fromStdString(profile.Path());
+    // A program that crashed left its socket file behind; nothing holds the lock.
+    {
+        QLocalServer crashed;
+        crashed.setSocketOptions(QLocalServer::UserAccessOption);
+        ASSERT_TRUE(crashed.listen(CSingleInstance::ServerName(settings)));
+        const QString socketFile = crashed.fullServerName();
+        crashed.close();
+        // QLocalServer removes its file on close; put one back as a crash would leave it.
+        int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        ASSERT_GE(fd, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, socketFile.toLocal8Bit().constData(),
+                     sizeof address.sun_path - 1);
+        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        ::close(fd);
+        ASSERT_TRUE(QFileInfo::exists(socketFile));
+    }
+    // A start with a document finds no program: it starts the station itself and listens.
+    CSingleInstance next(settings);
+    ASSERT_EQ(next.Start("/data/day 3.vpo", 1000), CSingleInstance::ERole::First);
+    QStringList received;
+    ASSERT_TRUE(next.Listen([&](const QString& path) { received << path; }));
+    bool taken = false;
+    std::thread other([&] { taken = CSingleInstance(settings).HandOver("/data/day 4.vpo"); });
+    QTRY_VERIFY_WITH_TIMEOUT(received.size() == 1, 5000);
+    other.join();
+    EXPECT_TRUE(taken);
+}
+
 TEST_F(ShellDialogsTest, AdBoardTestShowsReadingsAndKeepsItsLine) {
     CAdBoard board;
     board.type = kAdSine;
@@ -184,4 +283,13 @@ TEST_F(ShellDialogsTest, AdBoardTestShowsReadingsAndKeepsItsLine) {
     Child<QPushButton>(again, "start")->click();
     EXPECT_FALSE(again.TimerRunning());
     EXPECT_EQ(prompt.LastText(), "Illegal A/D channel range (3-2), must be inside 0-7.");
+    EXPECT_TRUE(Child<QPushButton>(again, "send")->isEnabled());
+
+    // A board without D/A outputs has nothing to send or track to.
+    board.type = kAdRandom;
+    CAdBoardTestDialog noDa(board);
+    EXPECT_FALSE(Child<QPushButton>(noDa, "send")->isEnabled());
+    EXPECT_FALSE(Child<QPushButton>(noDa, "track")->isEnabled());
+    EXPECT_FALSE(Child<QLineEdit>(noDa, "daVolts")->isEnabled());
+    EXPECT_TRUE(Child<QPushButton>(noDa, "start")->isEnabled());
 }

@@ -16,6 +16,8 @@
 #include "gui/hw/QtMotionDialogs.h"
 #include "hw/FgBoard.h"
 #include "hw/MsWcmc.h"
+#include "hw/fg/FakeV4l2.h"
+#include "hw/fg/V4l2Acquisition.h"
 #include "support/TestEnv.h"
 
 namespace {
@@ -151,4 +153,33 @@ TEST_F(HwDialogsTest, LiveWindowShowsFramesAndChangesItsRefreshRate) {
     EXPECT_FALSE(window.Running());
     EXPECT_FALSE(board.live);
     EXPECT_FALSE(window.View()->Image().isNull());
+}
+
+TEST_F(HwDialogsTest, ClosingTheLiveWindowStopsTheCameraStream) {
+    // Closed by its title bar, the window used only to hide: the camera kept streaming and
+    // every later still grab found it busy.
+    SFakeCamera camera;
+    camera.formats = {kFourccGrey};
+    camera.width = camera.height = 16;
+    camera.frameBytes.assign(256, 40);
+    CFgBoard board;
+    board.SetAcquisitionFactory([&camera] {
+        return std::make_unique<CV4l2Acquisition>(std::make_unique<CFakeV4l2Device>(camera));
+    });
+    board.type = kFgNiImaq1408;
+    board.captureWidth = board.captureHeight = 16;
+    CLiveVideoWindow window(board);
+    window.show();
+    ASSERT_TRUE(window.Start());
+    ASSERT_TRUE(camera.streaming);
+    // A still grab while it runs is the stream's next frame.
+    CBitmapImage still;
+    ASSERT_TRUE(board.GrabBitmap(still)) << prompt.LastText();
+    EXPECT_EQ(still.pixels[0], 40);
+    window.close();
+    EXPECT_FALSE(camera.streaming);
+    EXPECT_FALSE(window.Running());
+    EXPECT_EQ(board.LiveVideo(), nullptr);
+    ASSERT_TRUE(board.GrabBitmap(still)) << prompt.LastText();
+    EXPECT_EQ(camera.busyRefusals, 0);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -150,6 +151,45 @@ TEST_F(NiDaqBoard, OutputsReportWhatTheDriverRefused) {
     for (const auto& call : fake->calls)
         EXPECT_EQ(call.find("Scan"), std::string::npos);
     EXPECT_TRUE(labpc.SetDA(0, -1.0));
+}
+
+TEST_F(NiDaqBoard, ALibraryErrorIsShownOncePerCauseNotAtEveryCall) {
+    // The A/D board test reads every 200 ms: a failing board gives one box, not five a second.
+    CAdBoard& b = Make(kAdNiESeries);
+    fake->startStatus = -10608;
+    double v[1];
+    for (int i = 0; i < 5; ++i)
+        EXPECT_FALSE(b.ReadChannels(0.1, 0, 0, v));
+    EXPECT_EQ(prompt.Texts(),
+              (std::vector<std::string>{"NI DAQ error code -10608.\nAborting DAQ operation."}));
+    // Outputs are a cause of their own: a timer that reads well and writes badly says so
+    // once, and its good reads do not bring the write error back every time.
+    fake->startStatus = 0;
+    fake->dioStatus = -10401;
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(b.ReadChannels(0.1, 0, 0, v));
+        EXPECT_FALSE(b.WriteDigital(1, 0x55));
+    }
+    EXPECT_EQ(prompt.shown.size(), 2u);
+    EXPECT_EQ(prompt.LastText(), "NI DAQ error code -10401.\nAborting DAQ operation.");
+    // Reads worked in between: the same read error again is news.
+    fake->startStatus = -10608;
+    EXPECT_FALSE(b.ReadChannels(0.1, 0, 0, v));
+    EXPECT_EQ(prompt.shown.size(), 3u);
+}
+
+TEST(ComediSamples, ASampleThatIsNoNumberIsAFailedReadNotZeroVolts) {
+    int16_t count = 7;
+    EXPECT_FALSE(CountOfVolts(std::nan(""), 10.0, count));
+    EXPECT_EQ(count, 7);
+    // A saturated input reads as the range's ends.
+    ASSERT_TRUE(CountOfVolts(10.0, 10.0, count));
+    EXPECT_EQ(count, 32767);
+    ASSERT_TRUE(CountOfVolts(-10.0, 10.0, count));
+    EXPECT_EQ(count, -32768);
+    ASSERT_TRUE(CountOfVolts(2.5, 5.0, count));
+    EXPECT_EQ(count, 16384);
+    EXPECT_FALSE(CountOfVolts(1.0, 0.0, count));
 }
 
 TEST_F(NiDaqBoard, AMissingDeviceIsExplainedOnce) {

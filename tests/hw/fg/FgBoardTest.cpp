@@ -5,7 +5,10 @@
 #include <filesystem>
 
 #include "hw/fg/FakeAcquisition.h"
+#include "hw/fg/FakeV4l2.h"
+#include "hw/fg/FgSetupLogic.h"
 #include "hw/fg/LiveVideo.h"
+#include "hw/fg/V4l2Acquisition.h"
 #include "settings/RootDirectory.h"
 #include "support/TestEnv.h"
 
@@ -27,6 +30,21 @@ class FgBoardTest : public CVelmTest {
 
     std::string ImagePath() const { return transfer + "/velmimg.bmp"; }
 
+    // The grabber on `camera`, a 16 x 16 grey Video4Linux2 camera that serves one streaming
+    // session at a time; its frames hold 0, 1, 2, ... row by row from the top.
+    void UseV4l2Camera() {
+        camera.formats = {kFourccGrey};
+        camera.width = camera.height = 16;
+        camera.frameBytes.clear();
+        for (int i = 0; i < 256; ++i)
+            camera.frameBytes.push_back(static_cast<uint8_t>(i));
+        board.SetAcquisitionFactory([this] {
+            return std::make_unique<CV4l2Acquisition>(std::make_unique<CFakeV4l2Device>(camera));
+        });
+        board.type = kFgNiImaq1408;
+        board.captureWidth = board.captureHeight = 16;
+    }
+
     // Lets the outside program answer `afterWaits` polls into the request.
     void AnswerWith(const std::string& bytes, int afterWaits = 1) {
         clock.SetIdleHook([this, bytes, afterWaits, waits = 0]() mutable {
@@ -43,6 +61,7 @@ class FgBoardTest : public CVelmTest {
     std::string failOn;
     double cameraWidth = 640;
     std::vector<uint8_t> buffer;
+    SFakeCamera camera;
 };
 
 std::string Line(const CProfile& profile, const char* key) {
@@ -278,6 +297,78 @@ TEST_F(FgBoardTest, CameraFailuresAreShownAndTheSessionClosed) {
     log->calls.clear();
     EXPECT_TRUE(board.GetImage(buffer));
     EXPECT_EQ(log->calls[4], "Set 3FF601A6 640");
+}
+
+TEST_F(FgBoardTest, AStillGrabWhileLiveVideoRunsTakesTheStreamsNextFrame) {
+    // A Video4Linux2 camera serves one streaming session at a time, as the kernel does.
+    UseV4l2Camera();
+    CLiveVideo live(board.CreateLiveSource());
+    std::string error;
+    ASSERT_TRUE(live.Start(error)) << error;
+    board.SetLiveVideo(&live);
+    ASSERT_TRUE(camera.streaming);
+
+    // Frame Grabber Test, Grab Image to File, Update, Show Origin: all grab a still.
+    for (int grab = 0; grab < 3; ++grab) {
+        ASSERT_TRUE(board.GetImage(buffer)) << prompt.LastText();
+        EXPECT_EQ(buffer[15 * 16 + 5], 5);   // the camera's top row is the buffer's last
+        EXPECT_EQ(buffer[0 * 16 + 7], 247);  // and its bottom row the first
+    }
+    EXPECT_EQ(camera.busyRefusals, 0);
+    EXPECT_TRUE(prompt.shown.empty());
+    EXPECT_GE(live.FramesGrabbed(), 3u);
+    // The size asked for changed under the running stream: said, not garbled.
+    board.captureWidth = 32;
+    EXPECT_FALSE(board.GetImage(buffer));
+    EXPECT_EQ(prompt.LastText(),
+              "CFgBoard::GetImage() - The live video runs at 16 x 16 pixels and the image is to "
+              "be 32 x 16; freeze the live video and grab again.");
+    board.captureWidth = 16;
+
+    // What happened before: a session of its own on the streaming camera is refused.
+    board.SetLiveVideo(nullptr);
+    EXPECT_FALSE(board.GetImage(buffer));
+    EXPECT_EQ(camera.busyRefusals, 1);
+    EXPECT_EQ(prompt.LastText(), "VIDIOC_S_FMT: Device or resource busy.");
+
+    // With the stream stopped, stills open their own session again.
+    live.Stop();
+    EXPECT_FALSE(camera.streaming);
+    ASSERT_TRUE(board.GetImage(buffer));
+    EXPECT_EQ(buffer[15 * 16 + 5], 5);
+}
+
+TEST_F(FgBoardTest, AStillFromALiveStreamThatStoppedSaysWhy) {
+    UseV4l2Camera();
+    CLiveVideo live(board.CreateLiveSource());
+    std::string error;
+    camera.silent = true;
+    ASSERT_TRUE(live.Start(error)) << error;
+    board.SetLiveVideo(&live);
+    EXPECT_FALSE(board.GetImage(buffer));
+    EXPECT_EQ(prompt.LastText(), "CFgBoard::GetImage() - The camera sent no frame within 2000 ms.");
+    board.SetLiveVideo(nullptr);
+}
+
+TEST_F(FgBoardTest, TwoUsbCamerasAreCamerasZeroAndOneAndSetupSaysWhichIsWhich) {
+    // Each USB camera makes a capture node and a metadata node.
+    UseV4l2Camera();
+    camera.path = "/dev/video2";
+    camera.nodes = {{"/dev/video0", 0, true, true, "HD Webcam"},
+                    {"/dev/video1", 1, true, false, "HD Webcam"},
+                    {"/dev/video2", 2, true, true, "USB Microscope"},
+                    {"/dev/video3", 3, true, false, "USB Microscope"}};
+    CFgSetupLogic logic(board);
+    EXPECT_EQ(logic.CameraDeviceText(0), "Camera 0 is /dev/video0 (HD Webcam).");
+    EXPECT_EQ(logic.CameraDeviceText(1), "Camera 1 is /dev/video2 (USB Microscope).");
+
+    board.cam1Installed = 1;
+    ASSERT_TRUE(board.SelectCamera(1));
+    ASSERT_TRUE(board.GetImage(buffer)) << prompt.LastText();  // /dev/video2, not video1
+    EXPECT_EQ(buffer[15 * 16 + 9], 9);
+
+    camera.nodes.resize(2);
+    EXPECT_EQ(CFgSetupLogic(board).CameraDeviceText(1), "No camera 1 is connected.");
 }
 
 TEST_F(FgBoardTest, CamerasOriginsAndPicks) {

@@ -2,81 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
+#include "hw/fg/FakeV4l2.h"
 #include "support/TestEnv.h"
 
 namespace {
-
-// A camera as the kernel would present it: a node path, formats it accepts, controls and the
-// bytes of its frames.
-struct SFakeCamera {
-    std::string path = "/dev/video1";
-    std::vector<uint32_t> formats = {kFourccYuyv};  // what it accepts; the first is its default
-    uint32_t width = 4, height = 2;
-    std::map<uint32_t, SV4l2ControlRange> controls;
-    std::map<uint32_t, int32_t> set;
-    std::vector<uint8_t> frameBytes;
-    std::vector<SV4l2Format> asked;
-    bool streaming = false;
-    bool silent = false;
-};
-
-class CFakeV4l2Device : public CV4l2Device {
-  public:
-    explicit CFakeV4l2Device(SFakeCamera& camera) : camera(camera) {}
-    bool Open(const std::string& path, std::string& error) override {
-        if (path == camera.path) return true;
-        error = path + ": No such file or directory. No camera is connected there.";
-        return false;
-    }
-    bool GetFormat(SV4l2Format& format, std::string&) override {
-        format = {camera.width, camera.height, camera.formats.front(), 0};
-        return true;
-    }
-    bool SetFormat(SV4l2Format& format, std::string&) override {
-        camera.asked.push_back(format);
-        bool accepted = false;
-        for (uint32_t f : camera.formats)
-            accepted = accepted || f == format.pixelFormat;
-        if (!accepted) format.pixelFormat = camera.formats.front();
-        format.width = std::min(format.width, camera.width);
-        format.height = std::min(format.height, camera.height);
-        format.bytesPerLine = 0;
-        return true;
-    }
-    bool QueryControl(uint32_t id, SV4l2ControlRange& range) override {
-        auto it = camera.controls.find(id);
-        if (it == camera.controls.end()) return false;
-        range = it->second;
-        return true;
-    }
-    bool SetControl(uint32_t id, int32_t value, std::string&) override {
-        camera.set[id] = value;
-        return true;
-    }
-    bool StartStreaming(std::string&) override { return camera.streaming = true; }
-    bool ReadFrame(std::vector<uint8_t>& bytes, int timeoutMs, std::string& error) override {
-        if (camera.silent) {
-            error = "The camera sent no frame within " + std::to_string(timeoutMs) + " ms.";
-            return false;
-        }
-        bytes = camera.frameBytes;
-        return true;
-    }
-    void StopStreaming() override { camera.streaming = false; }
-    void Close() override {}
-
-  private:
-    SFakeCamera& camera;
-};
 
 class V4l2AcquisitionTest : public CVelmTest {
   protected:
     V4l2AcquisitionTest() : acquisition(std::make_unique<CFakeV4l2Device>(camera)) {}
 
     void Open() {
-        ASSERT_EQ(acquisition.InterfaceOpen("img1"), 0) << acquisition.ErrorText(-1);
+        ASSERT_EQ(acquisition.InterfaceOpen("img0"), 0) << acquisition.ErrorText(-1);
         ASSERT_EQ(acquisition.SessionOpen(), 0);
     }
 
@@ -87,11 +23,14 @@ class V4l2AcquisitionTest : public CVelmTest {
 
 }  // namespace
 
-TEST_F(V4l2AcquisitionTest, InterfacesAreVideoNodesAndMissingOnesSaySo) {
-    int status = acquisition.InterfaceOpen("img0");
+TEST_F(V4l2AcquisitionTest, CamerasAreNumberedOverTheNodesThatCapture) {
+    // The camera's metadata node (/dev/video0) is no camera: camera 0 is /dev/video1.
+    EXPECT_EQ(acquisition.InterfaceNames(),
+              std::vector<std::string>{"/dev/video1 (Microscope camera)"});
+    int status = acquisition.InterfaceOpen("img1");
     EXPECT_NE(status, 0);
     EXPECT_EQ(acquisition.ErrorText(status),
-              "/dev/video0: No such file or directory. No camera is connected there.");
+              "Camera 1 is not connected: 1 camera is connected (see Frame Grabber Setup).");
     EXPECT_NE(acquisition.InterfaceOpen("../../etc/passwd"), 0);
     EXPECT_NE(acquisition.InterfaceOpen("img"), 0);
     EXPECT_NE(acquisition.Snap(frame), 0);
@@ -99,6 +38,21 @@ TEST_F(V4l2AcquisitionTest, InterfacesAreVideoNodesAndMissingOnesSaySo) {
     double width = 0;
     EXPECT_EQ(acquisition.GetAttribute(kImgAttrRoiWidth, width), 0);
     EXPECT_EQ(width, 4);
+}
+
+TEST(V4l2Nodes, TwoUsbCamerasWithMetadataNodesAreCamerasZeroAndOne) {
+    // Listed as a directory gives them: unsorted, with metadata nodes, and one node this user
+    // may not open (kept in its place, so that opening it says why).
+    const std::vector<SV4l2Node> nodes = {{"/dev/video3", 3, true, false, "USB Microscope"},
+                                          {"/dev/video10", 10, false, false, ""},
+                                          {"/dev/video0", 0, true, true, "HD Webcam"},
+                                          {"/dev/video2", 2, true, true, "USB Microscope"},
+                                          {"/dev/video1", 1, true, false, "HD Webcam"}};
+    std::vector<std::string> paths;
+    for (const SV4l2Node& node : CameraNodes(nodes))
+        paths.push_back(node.path);
+    EXPECT_EQ(paths, (std::vector<std::string>{"/dev/video0", "/dev/video2", "/dev/video10"}));
+    EXPECT_TRUE(CameraNodes({}).empty());
 }
 
 TEST_F(V4l2AcquisitionTest, PictureAttributesSpanEachControlsRange) {
@@ -169,13 +123,15 @@ TEST_F(V4l2AcquisitionTest, ShortFramesAndSilentCamerasFailCleanly) {
 }
 
 TEST_F(V4l2AcquisitionTest, TheKernelLayerSaysWhenThereIsNoCamera) {
-    // No test machine has /dev/video97; the real device layer must say so and nothing else.
+    // No test machine has 98 cameras; the real device layer must say so and nothing else.
     std::unique_ptr<CImageAcquisition> real = CreateImageAcquisition();
     int status = real->InterfaceOpen("img97");
     ASSERT_NE(status, 0);
 #ifdef VELM_HAVE_V4L2
-    EXPECT_EQ(real->ErrorText(status),
-              "/dev/video97: No such file or directory. No camera is connected there.");
+    const std::string text = real->ErrorText(status);
+    EXPECT_TRUE(text == "/dev/video97: No such file or directory. No camera is connected there." ||
+                text.rfind("Camera 97 is not connected: ", 0) == 0)
+        << text;
 #else
     EXPECT_NE(real->ErrorText(status).find("without Video4Linux2"), std::string::npos);
 #endif

@@ -97,10 +97,12 @@ TEST_F(MotionSetupTest, RaisingTheZMinimumAboveTheStageGoesThroughTheWarning) {
     };
     ASSERT_TRUE(stage.Setup(kProbeMotionSection));
     ASSERT_EQ(dialogs.aboveCurrent.size(), 1u);
-    EXPECT_EQ(stage.zMinimum, -100.0);  // the warning was closed
-    EXPECT_EQ(stage.zMinimumOn, 1);
+    // The warning was closed: "Cancel (Keep Current Z Minimum)" keeps the minimum as it was,
+    // switched off as it was too.
+    EXPECT_EQ(stage.zMinimum, -100.0);
+    EXPECT_EQ(stage.zMinimumOn, 0);
     EXPECT_EQ(profile.GetProfileString(kProbeMotionSection, "Line 8"),
-              "ZMinimum: -100.000000  on=1");
+              "ZMinimum: -100.000000  on=0");
 }
 
 TEST_F(MotionSetupTest, GoToPositionReadsEntriesAndJogs) {

@@ -199,8 +199,8 @@ TEST_F(MsWcmcTest, ZMinimumWarningOffersThreeWays) {
     stage.zMinimum = -100.0;
     stage.position[2] = -90.0;
 
-    // Closing the dialog cancels: nothing is sent, nothing changes.
-    EXPECT_EQ(stage.MoveRelative({0, 0, -20.0, 0}, kSpeedModeLinear), CMsWcmc::kMoveDone);
+    // Closing the dialog cancels: nothing is sent, nothing changes, and the caller is told.
+    EXPECT_EQ(stage.MoveRelative({0, 0, -20.0, 0}, kSpeedModeLinear), CMsWcmc::kMoveCancelled);
     ASSERT_EQ(dialogs.violations.size(), 1u);
     EXPECT_EQ(dialogs.violations[0].currentZ, -90.0);
     EXPECT_EQ(dialogs.violations[0].requestedZ, -110.0);
@@ -229,6 +229,42 @@ TEST_F(MsWcmcTest, ZMinimumWarningOffersThreeWays) {
     stage.MoveRelative({0, 0, -50.0, 0}, kSpeedModeLinear);
     EXPECT_EQ(dialogs.violations.size(), 3u);
     EXPECT_TRUE(prompt.shown.empty());
+}
+
+TEST_F(MsWcmcTest, MoveAndResetChangesTheRememberedZOnlyOnceTheMoveIsDone) {
+    Apply();
+    stage.zMinimumOn = 1;
+    stage.zMinimum = -100.0;
+    stage.position[2] = -95.0;
+    // The controller refuses the move: the stage did not move and its Z is what it was.
+    rec->failures.insert({"LoadVectorTarget", -77});
+    dialogs.moveAnswers.push_back(EZMinimumMoveAnswer::MoveAndResetZ);
+    EXPECT_EQ(stage.MoveRelative({0, 0, -20.0, 0}, kSpeedModeLinear), CMsWcmc::kMoveFailed);
+    EXPECT_EQ(stage.position[2], -95.0);
+    // A move the settings cannot make is refused before anything is sent: the same.
+    stage.maxSpeed[2] = 0.0;
+    dialogs.moveAnswers.push_back(EZMinimumMoveAnswer::MoveAndResetZ);
+    EXPECT_EQ(stage.MoveRelative({0, 0, -20.0, 0}, kSpeedModeLinear), CMsWcmc::kMoveFailed);
+    EXPECT_EQ(stage.position[2], -95.0);
+    // Done: now the remembered Z ends at the minimum.
+    stage.maxSpeed[2] = 2500.0;
+    dialogs.moveAnswers.push_back(EZMinimumMoveAnswer::MoveAndResetZ);
+    EXPECT_EQ(stage.MoveRelative({0, 0, -20.0, 0}, kSpeedModeLinear), CMsWcmc::kMoveDone);
+    EXPECT_NEAR(stage.position[2], -100.0, 1.0 / 20.157);
+}
+
+TEST_F(MsWcmcTest, KeepingTheOldZMinimumKeepsItsOnOffStateToo) {
+    stage.position[2] = 0.0;
+    stage.zMinimum = -100.0;
+    stage.zMinimumOn = 0;
+    dialogs.setAnswers = {EZMinimumSetAnswer::KeepMinimum};
+    EXPECT_FALSE(stage.RequestZMinimum(50.0, true));
+    EXPECT_EQ(stage.zMinimum, -100.0);
+    EXPECT_EQ(stage.zMinimumOn, 0);
+    dialogs.setAnswers = {EZMinimumSetAnswer::SetMinimumToCurrentZ};
+    EXPECT_TRUE(stage.RequestZMinimum(50.0, true));
+    EXPECT_EQ(stage.zMinimum, 0.0);
+    EXPECT_EQ(stage.zMinimumOn, 1);
 }
 
 TEST_F(MsWcmcTest, UnusableAxisSettingsRefuseTheMoveInsteadOfDividingByZero) {
