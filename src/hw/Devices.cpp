@@ -1,6 +1,7 @@
 #include "hw/Devices.h"
 
 #include "hw/AdBoard.h"
+#include "hw/BathMover.h"
 #include "hw/FgBoard.h"
 #include "hw/MsWcmc.h"
 
@@ -13,6 +14,9 @@ CDevices::CDevices() {
     sample->LoadSettings(kSampleMotionSection);
     tip = std::make_unique<CMsWcmc>();
     tip->LoadSettings(kTipMotionSection);
+    // The carriage shares the A/D board's digital port unless velm.ini names its own.
+    bath = std::make_unique<CBathMover>(*probe, adBoard->GetDigitalPort());
+    bath->LoadSettings();
 }
 
 CDevices::~CDevices() = default;

@@ -1,12 +1,14 @@
 #pragma once
-// The devices one station owns: the A/D and D/A board, the frame grabber and the probe, sample
-// and ISP/PVP tip stages. Made once by whoever runs a station (the main frame of the desktop
-// program, velm-tool) and handed by reference to the techniques, scans and dialogs that use
-// them; each device reads its own settings section of velm.ini as it is made.
+// The devices one station owns: the A/D and D/A board, the frame grabber, the probe, sample
+// and ISP/PVP tip stages and the etch and rinse bath mover. Made once by whoever runs a station
+// (the main frame of the desktop program, velm-tool) and handed by reference to the techniques,
+// scans and dialogs that use them; each device reads its own settings section of velm.ini as it is
+// made.
 
 #include <memory>
 
 class CAdBoard;
+class CBathMover;
 class CFgBoard;
 class CMsWcmc;
 
@@ -15,7 +17,8 @@ enum class EStage { Probe, Sample };
 
 class CDevices {
   public:
-    // Builds the devices in order (A/D board, frame grabber, probe, sample and tip stages).
+    // Builds the devices in order (A/D board, frame grabber, probe, sample and tip stages, bath
+    // mover).
     CDevices();
     ~CDevices();
     CDevices(const CDevices&) = delete;
@@ -28,6 +31,7 @@ class CDevices {
     CMsWcmc& SampleSystem() { return *sample; }
     CMsWcmc& TipSystem() { return *tip; }
     CMsWcmc& Stage(EStage stage) { return stage == EStage::Probe ? *probe : *sample; }
+    CBathMover& BathMover() { return *bath; }
 
   private:
     std::unique_ptr<CAdBoard> adBoard;
@@ -35,4 +39,5 @@ class CDevices {
     std::unique_ptr<CMsWcmc> probe;
     std::unique_ptr<CMsWcmc> sample;
     std::unique_ptr<CMsWcmc> tip;
+    std::unique_ptr<CBathMover> bath;
 };

@@ -27,12 +27,14 @@
 #include "gui/app/ObsDocWiring.h"
 #include "gui/app/RootDirectoryDialogs.h"
 #include "gui/hw/AdBoardSetupDialog.h"
+#include "gui/hw/EtchRinseBar.h"
 #include "gui/hw/HwDialogs.h"
 #include "gui/hw/ImageView.h"
 #include "gui/hw/LiveVideoWindow.h"
 #include "gui/hw/QtMotionDialogs.h"
 #include "gui/platform/QtText.h"
 #include "hw/AdBoard.h"
+#include "hw/BathMover.h"
 #include "hw/FgBoard.h"
 #include "hw/MsWcmc.h"
 #include "obs/ObsDocSettings.h"
@@ -146,6 +148,7 @@ CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent) {
         }
     }
     statusBar()->showMessage(tr("Ready"));
+    AddEtchRinseBar();
 
     AttachBuiltInCommands();
     AttachObservationCommands(*this);
@@ -173,6 +176,11 @@ CMainWindow::~CMainWindow() {
     inputFilter->SetActive(false);
     delete liveVideo;
     liveVideo = nullptr;
+    // The bar shows the frame's bath mover: it goes before the frame.
+    CBathMover::SetBusyCheck(nullptr);
+    QDockWidget* bar = etchRinseBar;
+    SetEtchRinseBar(nullptr);
+    delete bar;
     // Documents go before the frame whose hardware their observations were stamped with.
     for (QMdiSubWindow* sub : mdiArea->subWindowList())
         delete sub;
@@ -314,9 +322,21 @@ void CMainWindow::SetEtchRinseBar(QDockWidget* bar) {
         AttachCommand("viewEtchRinse",
                       {[this](QAction& a) { etchRinseBar->setVisible(a.isChecked()); },
                        {},
-                       [this] { return etchRinseBar->isVisible(); }});
+                       [this] { return !etchRinseBar->isHidden(); }});
     }
     UpdateActions();
+}
+
+void CMainWindow::AddEtchRinseBar() {
+    auto* bar = new CEtchRinseBar(frame->Devices().BathMover(), this);
+    bar->showHint = [this](const std::string& text) { ShowHint(text); };
+    bar->showProbePosition = [this] { controlBar->ShowPosition(EStage::Probe); };
+    auto* dock = new QDockWidget(tr("Etch-Rinse Control"), this);
+    dock->setObjectName("etchRinseDock");
+    dock->setWidget(bar);
+    // The bar's timers skip their ticks while another acquisition waits on the clock.
+    CBathMover::SetBusyCheck(InsideClockWait);
+    SetEtchRinseBar(dock);
 }
 
 void CMainWindow::AttachBuiltInCommands() {
