@@ -33,6 +33,7 @@
 #include "gui/hw/LiveVideoWindow.h"
 #include "gui/hw/QtMotionDialogs.h"
 #include "gui/platform/QtText.h"
+#include "gui/scan/VidSeqWiring.h"
 #include "hw/AdBoard.h"
 #include "hw/BathMover.h"
 #include "hw/FgBoard.h"
@@ -152,6 +153,7 @@ CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent) {
 
     AttachBuiltInCommands();
     AttachObservationCommands(*this);
+    AttachSequenceCommands(*this);
     ShowMenuSet(kMainFrameMenuSet);
     UpdateTechniqueMenu();
     UpdateActions();
