@@ -246,12 +246,12 @@ bool CBathMover::Step(EBathStep step) {
 
 bool CBathMover::CheckSensors() {
     ReadStatus();
+    view->ShowStatus();
     if (!status.known) {
         Warn(portProblem.empty() ? "The etch/rinse carriage cannot be read." : portProblem);
         return false;
     }
     if (status.Contradictory()) {
-        view->ShowStatus();
         Warn(kSensorsDisagree);
         return false;
     }
@@ -266,14 +266,15 @@ bool CBathMover::Auto(EBath bath) {
     const EBathStep cupStep = etch ? EBathStep::Etch : EBathStep::Rinse;
     const CDVector4 target = etch ? etchPosition : rinsePosition;
 
+    const char* arrived = etch ? "Arrived in etch bath." : "Arrived in rinse bath.";
     if (!CheckSensors()) return false;
     view->ShowHint(etch ? "Going to etch bath." : "Going to rinse bath.");
     if (status.bits & cupBit) {
+        if (status.Lowered() && RunStep(EBathStep::Up) != EStepResult::Done) return false;
         if (status.Raised()) {
-            view->ShowStatus();
+            view->ShowHint(arrived);
             return true;
         }
-        if (status.Lowered()) return RunStep(EBathStep::Up) == EStepResult::Done;
     }
     // Every step must arrive before the next one: a carriage that stays raised must not swing
     // its cups, and the probe must not go down over a cup that is not there.
@@ -297,7 +298,11 @@ bool CBathMover::Auto(EBath bath) {
             return false;
         }
     }
-    if (!CheckSensors() || !(status.bits & cupBit) || !status.Lowered()) return false;
+    if (!CheckSensors()) return false;
+    if (!(status.bits & cupBit) || !status.Lowered()) {
+        view->ShowHint("The carriage moved while the probe did: the cup stays down.");
+        return false;
+    }
     CBathPort* p = Port();
     p->Write(kBathRaise);
     p->Write(0);
