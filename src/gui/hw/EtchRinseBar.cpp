@@ -71,7 +71,7 @@ CEtchRinseBar::CEtchRinseBar(CBathMover& mover, QWidget* parent) : QWidget(paren
     row->addWidget(positions);
 
     auto* side = new QVBoxLayout;
-    side->addWidget(NewButton("Setup", "bathSetup", [this] { Setup(); }));
+    side->addWidget(NewButton("Setup", "bathSetup", [this] { Setup(); }), 0, Qt::AlignLeft);
     problem = new QLabel(this);
     problem->setObjectName("bathProblem");
     problem->setWordWrap(true);
@@ -168,8 +168,10 @@ void CEtchRinseBar::ShowStatus() {
     rinsePosition->setText(ToQ(CBathMover::PositionText(mover.rinsePosition)));
     etchPosition->setText(ToQ(CBathMover::PositionText(mover.etchPosition)));
     QString note;
+    // The first line says what is wrong; the whole explanation waits in the tooltip.
+    problem->setToolTip(ToQ(mover.PortProblem()));
     if (!mover.PortProblem().empty())
-        note = ToQ(mover.PortProblem());
+        note = ToQ(mover.PortProblem()).section(QLatin1Char('\n'), 0, 0);
     else if (s.known && s.Contradictory())
         note = tr("The sensors disagree: check the carriage.");
     else if (mover.port == CBathMover::kSimulatedPort)
