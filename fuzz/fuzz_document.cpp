@@ -1,7 +1,8 @@
-// Fuzzes the document reader: any bytes must load or be refused without crashing, hanging or
-// allocating more than the input could fill. What loads must describe itself, answer value
-// queries, and save to bytes that load again into the very same bytes. The same bytes read
-// from a file (through the buffered reader) must give the same outcome as from memory.
+// Fuzzes the document readers (observation documents and image sequences): any bytes must
+// load or be refused without crashing, hanging or allocating more than the input could fill.
+// What loads must describe itself, answer value queries, and save to bytes that load again
+// into the very same bytes. The same bytes read from a file (through the buffered reader) must
+// give the same outcome as from memory.
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -10,36 +11,32 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <type_traits>
 
 #include "obs/ObsDoc.h"
 #include "obs/VelmObs.h"
 #include "platform/Clock.h"
 #include "platform/Prompt.h"
 #include "platform/Services.h"
+#include "scan/VidSeqDoc.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static CSimClock clock;
-    static CScriptedPrompt prompt;
-    static CScopedServices services(&clock, &prompt);
-    static int fd = [] {
-        int f = ::memfd_create("velm-fuzz-document", 0);
-        if (f < 0) std::abort();
-        return f;
-    }();
-    prompt.shown.clear();
+namespace {
 
+// Loads `data` as a document of type D from memory and through `fd`; checks what loads.
+template <class D>
+void CheckDocument(const uint8_t* data, size_t size, int fd) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    CObsDoc doc;
+    D doc;
     const EArchiveError error = doc.LoadFromBytes(bytes);
 
     // The same bytes through a file.
     if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, data, size, 0) != static_cast<ssize_t>(size))
         std::abort();
-    CObsDoc fromFile;
+    D fromFile;
     std::string message;
     const bool fileOk = fromFile.LoadFile("/proc/self/fd/" + std::to_string(fd), message);
     if (fileOk != (error == EArchiveError::None)) std::abort();
-    if (error != EArchiveError::None) return 0;
+    if (error != EArchiveError::None) return;
 
     std::string text;
     for (const auto& obs : doc.Observations()) {
@@ -51,16 +48,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (int code = 1175; code <= 1187; ++code)
             obs->GetValue(value, code, &doc, nullptr);
     }
-    for (const auto& op : doc.vsOps) {
-        text.clear();
-        op->Describe(text, &doc, 0x1FF);
-        op->GetOperationName(text);
+    if constexpr (std::is_same_v<D, CObsDoc>) {
+        for (const auto& op : doc.vsOps) {
+            text.clear();
+            op->Describe(text, &doc, 0x1FF);
+            op->GetOperationName(text);
+        }
+    } else {
+        doc.FrameCount();
+        doc.FolderName();
+        doc.FileName();
     }
 
     const std::string saved = doc.SaveToBytes();
     if (fromFile.SaveToBytes() != saved) std::abort();
-    CObsDoc again;
+    D again;
     if (again.LoadFromBytes(saved) != EArchiveError::None) std::abort();
     if (again.SaveToBytes() != saved) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static CSimClock clock;
+    static CScriptedPrompt prompt;
+    static CScopedServices services(&clock, &prompt);
+    static int fd = [] {
+        int f = ::memfd_create("velm-fuzz-document", 0);
+        if (f < 0) std::abort();
+        return f;
+    }();
+    prompt.shown.clear();
+    CheckDocument<CObsDoc>(data, size, fd);
+    CheckDocument<CVidSeqDoc>(data, size, fd);
     return 0;
 }

@@ -17,6 +17,7 @@ struct SDocTemplate {
     const char* extension;    // with its dot, lower case
     const char* shellTypeId;
     const char* shellTypeName;
+    const char* alsoExtension;  // a second extension the type opens (nullptr: none)
 };
 
 const std::array<SDocTemplate, 5>& DocTemplates();
@@ -25,3 +26,7 @@ const SDocTemplate& DocTemplate(EDocType type);
 // The template whose extension the path ends with (letter case ignored, for files copied from
 // a Windows station such as DATA.VPO); null when none matches.
 const SDocTemplate* FindTemplateForPath(const std::string& path);
+
+// The file-dialog filter of a type for opening: its filter with the second extension added
+// ("Image Sequence (*.isq *.vsq)"), since acquired sequences are saved as .vsq.
+std::string OpenFilter(const SDocTemplate& type);

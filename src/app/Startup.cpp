@@ -66,7 +66,7 @@ bool CVelmApp::OpenDocumentFile(const std::string& path) {
     const SDocTemplate* type = FindTemplateForPath(file);
     if (!type) {
         Prompt().Message(StrPrintf("%s is not a VELM document: its name ends in none of .vpo, "
-                                   ".scn, .vpd, .bmp and .isq.",
+                                   ".scn, .vpd, .bmp, .isq and .vsq.",
                                    file.c_str()),
                          EPromptIcon::Exclamation);
         return false;

@@ -1,6 +1,7 @@
 #include "hw/Devices.h"
 
 #include "hw/AdBoard.h"
+#include "hw/BathMover.h"
 #include "hw/FgBoard.h"
 #include "hw/MsWcmc.h"
 
@@ -18,6 +19,9 @@ CDevices::CDevices() {
     tip = MakeStage(kTipMotionSection);
     // The simulated station's virtual bench follows how far the three stages really travel.
     adBoard->SetBenchStages({probe.get(), sample.get(), tip.get()});
+    // The carriage shares the A/D board's digital port unless velm.ini names its own.
+    bath = std::make_unique<CBathMover>(*probe, adBoard->GetDigitalPort());
+    bath->LoadSettings();
 }
 
 CDevices::~CDevices() = default;

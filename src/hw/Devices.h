@@ -1,13 +1,15 @@
 #pragma once
-// The devices one station owns: the A/D and D/A board, the frame grabber and the probe, sample
-// and ISP/PVP tip stages. Made once by whoever runs a station (the main frame of the desktop
-// program, velm-tool) and handed by reference to the techniques, scans and dialogs that use
-// them; each device reads its own settings section of velm.ini as it is made and is programmed
-// from it (the stages' speeds and step directions, the controller's start-up).
+// The devices one station owns: the A/D and D/A board, the frame grabber, the probe, sample
+// and ISP/PVP tip stages and the etch and rinse bath mover. Made once by whoever runs a station
+// (the main frame of the desktop program, velm-tool) and handed by reference to the techniques,
+// scans and dialogs that use them; each device reads its own settings section of velm.ini as it
+// is made and is programmed from it (the stages' speeds and step directions, the controller's
+// start-up).
 
 #include <memory>
 
 class CAdBoard;
+class CBathMover;
 class CFgBoard;
 class CMsWcmc;
 
@@ -16,8 +18,8 @@ enum class EStage { Probe, Sample };
 
 class CDevices {
   public:
-    // Builds the devices in order (A/D board, frame grabber, probe, sample and tip stages),
-    // each loading and applying its settings.
+    // Builds the devices in order (A/D board, frame grabber, probe, sample and tip stages, bath
+    // mover), each loading and applying its settings.
     CDevices();
     ~CDevices();
     CDevices(const CDevices&) = delete;
@@ -30,6 +32,7 @@ class CDevices {
     CMsWcmc& SampleSystem() { return *sample; }
     CMsWcmc& TipSystem() { return *tip; }
     CMsWcmc& Stage(EStage stage) { return stage == EStage::Probe ? *probe : *sample; }
+    CBathMover& BathMover() { return *bath; }
 
   private:
     static std::unique_ptr<CMsWcmc> MakeStage(const char* section);
@@ -39,4 +42,5 @@ class CDevices {
     std::unique_ptr<CMsWcmc> probe;
     std::unique_ptr<CMsWcmc> sample;
     std::unique_ptr<CMsWcmc> tip;
+    std::unique_ptr<CBathMover> bath;
 };

@@ -1,15 +1,27 @@
-// Document commands: read observation documents (.vpo) without the desktop program.
+// Document commands: read observation documents (.vpo) and image sequences (.isq, .vsq)
+// without the desktop program.
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "ToolCommand.h"
+#include "app/DocTemplates.h"
 #include "obs/ObsDoc.h"
 #include "obs/VelmObs.h"
+#include "scan/VidSeqDoc.h"
 
 namespace {
+
+// The document a file is read into, by its extension as File > Open picks it; anything else
+// is read as an observation document.
+std::unique_ptr<CDataDocument> DocumentFor(const std::string& path) {
+    const SDocTemplate* type = FindTemplateForPath(path);
+    if (type && type->type == EDocType::ImageSequence) return std::make_unique<CVidSeqDoc>();
+    return std::make_unique<CObsDoc>();
+}
 
 // "372", "0x174": decimal or 0x hexadecimal, nothing else.
 bool ParseDetails(const std::string& text, unsigned& value) {
@@ -49,16 +61,16 @@ int RunDescribe(const std::vector<std::string>& args) {
         std::fprintf(stderr, "usage: velm-tool describe [--details N] FILE\n");
         return 2;
     }
-    CObsDoc doc;
+    std::unique_ptr<CDataDocument> doc = DocumentFor(file);
     std::string message;
-    if (!doc.LoadFile(file, message)) {
+    if (!doc->LoadFile(file, message)) {
         if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
         return 1;
     }
     std::string line;
-    for (const auto& obs : doc.Observations()) {
+    for (const auto& obs : doc->Observations()) {
         line.clear();
-        obs->Describe(line, &doc, details);
+        obs->Describe(line, doc.get(), details);
         line += '\n';
         std::fwrite(line.data(), 1, line.size(), stdout);
     }
@@ -70,19 +82,22 @@ int RunRoundtrip(const std::vector<std::string>& args) {
         std::fprintf(stderr, "usage: velm-tool roundtrip FILE OUT\n");
         return 2;
     }
-    CObsDoc doc;
+    std::unique_ptr<CDataDocument> doc = DocumentFor(args[0]);
     std::string message;
-    if (!doc.LoadFile(args[0], message) || !doc.SaveFile(args[1], message)) {
+    if (!doc->LoadFile(args[0], message) || !doc->SaveFile(args[1], message)) {
         if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
         return 1;
     }
     return 0;
 }
 
-CToolCommandRegistrar describeCommand({"describe", "describe [--details N] FILE",
-                                       "print one line per observation of a .vpo document",
-                                       RunDescribe});
-CToolCommandRegistrar roundtripCommand({"roundtrip", "roundtrip FILE OUT",
-                                        "load a .vpo document and save it as OUT", RunRoundtrip});
+CToolCommandRegistrar describeCommand(
+    {"describe", "describe [--details N] FILE",
+     "print one line per observation of a .vpo document or the frames of an "
+     "image sequence (.isq, .vsq)",
+     RunDescribe});
+CToolCommandRegistrar roundtripCommand(
+    {"roundtrip", "roundtrip FILE OUT",
+     "load a .vpo document or an image sequence and save it as OUT", RunRoundtrip});
 
 }  // namespace

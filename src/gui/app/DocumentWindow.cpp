@@ -13,6 +13,7 @@
 #include "gui/hw/ImageView.h"
 #include "gui/obs/ObsView.h"
 #include "gui/platform/QtText.h"
+#include "gui/scan/VidSeqWindow.h"
 #include "obs/ObsDoc.h"
 #include "platform/Format.h"
 #include "platform/Services.h"
@@ -259,6 +260,8 @@ std::unique_ptr<CDocumentWindow> CreateDocumentWindow(EDocType type) {
             return std::make_unique<CObsDocWindow>();
         case EDocType::Image:
             return std::make_unique<CImageDocWindow>();
+        case EDocType::ImageSequence:
+            return std::make_unique<CVidSeqDocWindow>();
         default:
             return std::make_unique<CPlainDocWindow>(DocTemplate(type));
     }

@@ -119,7 +119,7 @@ class CImageDocWindow : public CDocumentWindow {
     bool modified = false;
 };
 
-// The scan, display and image-sequence documents: windows of their type, empty for now.
+// The scan and display documents: windows of their type, empty for now.
 class CPlainDocWindow : public CDocumentWindow {
     Q_OBJECT
   public:

@@ -16,10 +16,10 @@ SFileDialogs& FileDialogs() {
 }
 
 QString DocumentFilters(const SDocTemplate* only) {
-    if (only) return QString::fromLatin1(only->filter);
+    if (only) return QString::fromStdString(OpenFilter(*only));
     QStringList filters;
     for (const SDocTemplate& t : DocTemplates())
-        filters << QString::fromLatin1(t.filter);
+        filters << QString::fromStdString(OpenFilter(t));
     filters << QStringLiteral("All Files (*)");
     return filters.join(QStringLiteral(";;"));
 }

@@ -28,13 +28,16 @@
 #include "gui/app/OpticalSystemDialog.h"
 #include "gui/app/RootDirectoryDialogs.h"
 #include "gui/hw/AdBoardSetupDialog.h"
+#include "gui/hw/EtchRinseBar.h"
 #include "gui/hw/HwDialogs.h"
 #include "gui/hw/ImageView.h"
 #include "gui/hw/LiveVideoWindow.h"
 #include "gui/hw/QtMotionDialogs.h"
 #include "gui/hw/SimStationDialog.h"
 #include "gui/platform/QtText.h"
+#include "gui/scan/VidSeqWiring.h"
 #include "hw/AdBoard.h"
+#include "hw/BathMover.h"
 #include "hw/FgBoard.h"
 #include "hw/MsWcmc.h"
 #include "obs/ObsDocSettings.h"
@@ -138,9 +141,11 @@ CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent) {
         }
     }
     statusBar()->showMessage(tr("Ready"));
+    AddEtchRinseBar();
 
     AttachBuiltInCommands();
     AttachObservationCommands(*this);
+    AttachSequenceCommands(*this);
     ShowMenuSet(kMainFrameMenuSet);
     UpdateTechniqueMenu();
     UpdateActions();
@@ -163,6 +168,10 @@ CMainWindow::~CMainWindow() {
     inputFilter->SetActive(false);
     delete liveVideo;
     liveVideo = nullptr;
+    // The bar shows the frame's bath mover: it goes before the frame.
+    QDockWidget* bar = etchRinseBar;
+    SetEtchRinseBar(nullptr);
+    delete bar;
     // Documents go before the frame whose hardware their observations were stamped with.
     for (QMdiSubWindow* sub : mdiArea->subWindowList())
         delete sub;
@@ -305,9 +314,20 @@ void CMainWindow::SetEtchRinseBar(QDockWidget* bar) {
         AttachCommand("viewEtchRinse",
                       {[this](QAction& a) { etchRinseBar->setVisible(a.isChecked()); },
                        {},
-                       [this] { return etchRinseBar->isVisible(); }});
+                       [this] { return !etchRinseBar->isHidden(); }});
     }
     UpdateActions();
+}
+
+void CMainWindow::AddEtchRinseBar() {
+    auto* bar = new CEtchRinseBar(frame->Devices().BathMover(), this);
+    bar->showHint = [this](const std::string& text) { ShowHint(text); };
+    bar->showProbePosition = [this] { controlBar->ShowPosition(EStage::Probe); };
+    auto* dock = new QDockWidget(tr("Etch-Rinse Control"), this);
+    dock->setObjectName("etchRinseDock");
+    dock->setWidget(bar);
+    // The bar's timers skip their ticks while another acquisition waits on the clock.
+    SetEtchRinseBar(dock);
 }
 
 void CMainWindow::AttachBuiltInCommands() {

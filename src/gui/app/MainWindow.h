@@ -129,6 +129,7 @@ class CMainWindow : public QMainWindow, public CMainFrameView, public CStartupUi
     QAction* ActionFor(const SMenuItem& item);
     void Dispatch(QAction* action);
     void AttachBuiltInCommands();
+    void AddEtchRinseBar();
     void ActiveWindowChanged();
     void ShowMenuSet(int menuSet);
     void FillRecentFiles(QMenu* menu);

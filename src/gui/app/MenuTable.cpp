@@ -148,7 +148,7 @@ std::map<int, std::vector<SMenuItem>> BuildMenuBars() {
               Item("&Grid Scan", "modeGridScan", "F9"),
               Item("&Vector Scan", "modeVectorScan", "F10"),
               Item("&D/A Output Scan", "modeDaOutputScan", "F3"),
-              Item("Image &Sequence", "modeImageSequence"), kSeparator,
+              Item("Video &Sequence", "modeImageSequence"), kSeparator,
               Item("&Display", "modeDisplay", "F11"),
               Item("&Add To Display", "modeAddToDisplay", "Ctrl+F11")}),
         VideoMenu(),

@@ -184,7 +184,7 @@ TEST_F(MainWindowAppTest, MenuEntriesOfLaterPartsAreDisabledUntilACommandIsAttac
     ASSERT_NE(point, nullptr);
     EXPECT_FALSE(point->isEnabled());
     EXPECT_FALSE(window.Action("techniqueSetDaOutput")->isEnabled());  // no board, no D/A
-    EXPECT_FALSE(window.Action("viewEtchRinse")->isEnabled());
+    EXPECT_TRUE(window.Action("viewEtchRinse")->isEnabled());
 
     int taken = 0;
     window.AttachCommand(
