@@ -187,8 +187,15 @@ class CMainFrame {
     std::string MoveToButtonText(EStage stage) const;
     void OnMoveTo(EStage stage);
     bool ReturnArmed(EStage stage) const { return Return(stage).moved; }
-    // Jogging a stage from "Go To A Position": keyboard (and mouse) to that stage alone.
+    // Jogging a stage from "Go To A Position" or a calibration: keyboard (and mouse) to that
+    // stage alone, and back to the boxes as they were; EndJog returns where the stage stands.
     bool Jogging() const { return jog.has_value(); }
+    void StartJog(EStage stage, bool withMouse);
+    CDVector4 EndJog(EStage stage);
+    // A stage moved or was re-declared outside the control bar (by a calibration): the window
+    // shows it. A re-declared stage's armed Return would lead to a start in the old
+    // coordinates, so it is dropped, and the Zmin box shows the minimum that moved with them.
+    void StageChangedOutside(EStage stage, bool redeclared);
 
     // The boxes show the stages' minimums again (after a motion setup changed them).
     void SyncZMinimumEntries();
@@ -236,8 +243,6 @@ class CMainFrame {
     void MoveKeyboardStages(const CDVector4& delta);
     void MoveMouseStages(const CDVector4& delta);
     void MoveStage(EStage stage, const CDVector4& delta);
-    void StartJog(EStage stage, bool withMouse);
-    CDVector4 EndJog(EStage stage);
     void ReadMicronsPerKey();
     void ReadMicronsPer50Pix();
 

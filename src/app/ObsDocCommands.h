@@ -49,6 +49,12 @@ class CObsDocCommands {
     bool EditSampling();
     // "Set &Resistivity	Ctrl-F7".
     bool SetResistivity();
+    // "&Calibration...	F7" by technique. True when a calibration was kept and added.
+    bool CanCalibrate() const;
+    bool Calibrate();
+    // The CDP's: "Calibrate with '...' optical system?", the calibration dialog, and on keep
+    // the calibration in the document and in the station.
+    bool CalibrateWire();
 
     // ---- Mode menu ------------------------------------------------------------------------
     // "&Point	F5" by technique. True when an observation was added.
@@ -139,6 +145,9 @@ bool OpenWithStoredCommand(const std::string& between);
 void InstallOpenWithRunner();
 // "Open Observations With ...": edits and stores the program (from any window).
 bool EditOpenWith();
+
+// The name of the active optical system of velm.ini ("Default" when none is kept).
+std::string ActiveOpticalSystemName();
 
 // Camera pixel to stage position with the active optical system of velm.ini ("Default", one
 // micron per pixel, when there is none) and the frame grabber's origins.
