@@ -441,6 +441,8 @@ TEST_F(WireCalibrationTest, FindZPlaneAsksWhatFitsTheDetectorsAxes) {
     // X PSD along Z: the Y PSD, along X here, approaches the source.
     s.SetAxis(EPsd::X, kXVibAxisZ);
     s.SetAxis(EPsd::Y, kYVibAxisX);
+    EXPECT_EQ(s.work.AxisCode(), 16961);
+    EXPECT_EQ(s.work.ZVibration(), kXVibAxisZ);
     prompt.answers = {EPromptAnswer::Yes, EPromptAnswer::Cancel};
     EXPECT_FALSE(s.FindZPlane());
     EXPECT_EQ(prompt.LastText(),
@@ -451,6 +453,17 @@ TEST_F(WireCalibrationTest, FindZPlaneAsksWhatFitsTheDetectorsAxes) {
     EXPECT_FALSE(s.FindZPlane());
     EXPECT_EQ(prompt.LastText(), "Are source and probe aligned for finding Z plane?");
     EXPECT_EQ(f.ProbeSystem().Position(), CDVector4());
+
+    // The old code 1062 stands for X PSD along Z and Y PSD along Y.
+    CWireCalibration old;
+    old.SetAxisCode(1062);
+    CWireCalibrationSession fromOld(f.Devices(), f.Station(), old);
+    EXPECT_EQ(fromOld.AxisLabel(EPsd::X), "Z:");
+    EXPECT_EQ(fromOld.AxisLabel(EPsd::Y), "Y:");
+    prompt.answers = {EPromptAnswer::Yes, EPromptAnswer::Cancel};
+    EXPECT_FALSE(fromOld.FindZPlane());
+    EXPECT_EQ(prompt.LastText(),
+              "Move probe to 150.0 microns from source along Y axis\nto find source Z plane?");
 }
 
 TEST_F(WireCalibrationTest, AFailedReadChangesNothingAndIsToldOnce) {
