@@ -111,24 +111,13 @@ TEST_F(WireCalibrationTest, TheWorkedExampleFromF7ToTheSettingsAndTheNextPoint) 
     CObsDocCommands commands(doc, f);
     calDialogs.calibrate = [&](CWireCalibrationSession& s) {
         CalibrateBoth(s);
-        // A move mode on the way: the main frame's keyboard drives the sample alone.
-        prompt.answers = {EPromptAnswer::No};  // "Enable Mouse?"
-        s.ToggleMove(EStage::Sample);
-        EXPECT_EQ(s.MoveButtonText(EStage::Sample), "<Esc> - End");
-        EXPECT_TRUE(f.Jogging());
-        EXPECT_TRUE(f.OnKey(EMotionKey::Right, 1, false));
-        EXPECT_EQ(f.SampleSystem().Position(), CDVector4(10, 0, 0, 0));
-        EXPECT_TRUE(s.Escape());
-        EXPECT_FALSE(f.Jogging());
-        EXPECT_FALSE(s.Escape());
-        ASSERT_EQ(f.SampleSystem().MoveAbsolute(CDVector4(), kSpeedModeLinear), CMsWcmc::kMoveDone);
         s.Ok();
     };
     ASSERT_TRUE(commands.Calibrate());
     EXPECT_EQ(calDialogs.shown, 1);
 
     const std::vector<std::string> asked = prompt.Texts();
-    ASSERT_GE(asked.size(), 9u);
+    ASSERT_GE(asked.size(), 8u);
     EXPECT_EQ(asked[0], "Calibrate with 'Default' optical system?");
     EXPECT_EQ(asked[1],
               "Check the following:\n\t1) Probe vibration is ON\n\t2) Calibration source current "
@@ -546,18 +535,6 @@ TEST_F(WireCalibrationTest, SamplingRulesReachTheStationAtOnce) {
     EXPECT_EQ(f.Station().wireRules->SamplePeriod, 0.25);
     EXPECT_TRUE(s.Cancel());  // the station keeps the rules velm.ini holds
     EXPECT_EQ(f.Station().wireRules->RefPeriod, 2.0);
-}
-
-TEST_F(WireCalibrationTest, OpeningOffersTheZPlaneThenWatches) {
-    CMainFrame& f = Bench();
-    CWireCalibrationSession& s = Session(f);
-    prompt.answers = {EPromptAnswer::No};
-    s.Opened();
-    EXPECT_EQ(prompt.LastText(), "Align probe Z plane with calibration source now?");
-    EXPECT_TRUE(s.Watching());
-    EXPECT_EQ(s.WatchButtonText(), "Watch Off");
-    s.ToggleWatch();
-    EXPECT_EQ(s.WatchButtonText(), "Watch");
 }
 
 TEST_F(WireCalibrationTest, F7AsksForTheOpticalSystemAndACancelOpensNothing) {
