@@ -93,7 +93,6 @@ class CWireCalibrationSession {
 
     void SetView(CWireCalibrationView* view);
     CStation& Station() { return station; }
-    CDevices& Devices() { return devices; }
 
     // ---- Fields ------------------------------------------------------------------------------
     // The value of an edit box as the session holds it, and as text.
