@@ -500,6 +500,18 @@ CDVector4 CMainFrame::EndJog(EStage stage) {
     return Stage(stage).Position();
 }
 
+void CMainFrame::StageChangedOutside(EStage stage, bool redeclared) {
+    if (redeclared) {
+        if (Return(stage).moved) {
+            Return(stage).moved = false;
+            view->ShowMoveToButton(stage);
+        }
+        zMinimumEntry[static_cast<int>(stage)] = StrPrintf("%.2lf", Stage(stage).zMinimum);
+        view->ShowZMinimum(stage);
+    }
+    view->ShowPosition(stage);
+}
+
 void CMainFrame::SyncZMinimumEntries() {
     for (EStage stage : {EStage::Probe, EStage::Sample}) {
         zMinimumEntry[static_cast<int>(stage)] = StrPrintf("%.2lf", Stage(stage).zMinimum);

@@ -201,6 +201,10 @@ class CMainFrame {
     bool Locate(EStage stage);
     // Marks `target` of a stage on the live image ("Show" in "Go To A Position").
     void ShowOnImage(EStage stage, const CDVector4& target);
+    // A stage moved or was re-declared outside the control bar (by a calibration): the window
+    // shows it. A re-declared stage's armed Return would lead to a start in the old
+    // coordinates, so it is dropped, and the Zmin box shows the minimum that moved with them.
+    void StageChangedOutside(EStage stage, bool redeclared);
 
     // The boxes show the stages' minimums again (after a motion setup changed them).
     void SyncZMinimumEntries();

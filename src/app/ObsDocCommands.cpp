@@ -32,6 +32,7 @@
 #include "tech/Acquisition.h"
 #include "tech/Station.h"
 #include "tech/TechDialogs.h"
+#include "tech/WireCalibrationSession.h"
 
 struct CObsDocCommands::SPendingSetup {
     std::vector<std::unique_ptr<CVelmObs>> copies;
@@ -61,6 +62,16 @@ std::unique_ptr<CVelmObs> StampedCopy(const CVelmObs& original, const char* fail
         return copy;
     } catch (const std::bad_alloc&) {
         Prompt().Message(failure, EPromptIcon::Exclamation);
+        return nullptr;
+    }
+}
+
+// A new calibration from velm.ini, or null after "Insufficient Memory for CDP Calibration".
+std::unique_ptr<CWireCalibration> CalibrationFromSettings() {
+    try {
+        return CWireCalibration::NewFromSettings();
+    } catch (const std::bad_alloc&) {
+        Prompt().Message("Insufficient Memory for CDP Calibration", EPromptIcon::Exclamation);
         return nullptr;
     }
 }
@@ -144,24 +155,50 @@ bool CObsDocCommands::SetResistivity() {
     CResistivityLogic logic(station.resistivity);
     if (!TechDialogs().SetResistivity(logic)) return false;
     lastAdded.clear();
-    std::unique_ptr<CWireCalibration> calibration;
-    try {
-        calibration = CWireCalibration::NewFromSettings();
-    } catch (const std::bad_alloc&) {
-        Prompt().Message("Insufficient Memory for CDP Calibration", EPromptIcon::Exclamation);
-        return false;
-    }
+    std::unique_ptr<CWireCalibration> calibration = CalibrationFromSettings();
+    if (!calibration) return false;
     calibration->Resistivity = logic.value;
     calibration->SaveSettings();
     calibration->StampNow();
     calibration->StampPositions();
     calibration->document = &doc;
     // The station goes on with exactly the calibration the document now holds.
-    auto current = std::make_unique<CWireCalibration>();
-    current->CopyCalibrationFrom(*calibration);
-    current->document = nullptr;
-    station.wireCalibration = std::move(current);
-    station.resistivity = logic.value;
+    station.UseWireCalibration(*calibration);
+    Add(std::move(calibration));
+    doc.storedWireCal = 1;
+    return true;
+}
+
+bool CObsDocCommands::CanCalibrate() const {
+    return station.measurementType == kTechniqueCdp;
+}
+
+bool CObsDocCommands::Calibrate() {
+    lastAdded.clear();
+    if (station.measurementType == kTechniqueCdp) return CalibrateWire();
+    return false;
+}
+
+bool CObsDocCommands::CalibrateWire() {
+    lastAdded.clear();
+    if (!ConfirmCalibrationOpticalSystem(station)) return false;
+    std::unique_ptr<CWireCalibration> calibration = CalibrationFromSettings();
+    if (!calibration) return false;
+    calibration->document = &doc;
+    CWireCalibrationSession session(frame.Devices(), station, *calibration);
+    CMainFrame* f = &frame;
+    session.startJog = [f](EStage stage, bool withMouse) { f->StartJog(stage, withMouse); };
+    session.endJog = [f](EStage stage) { f->EndJog(stage); };
+    session.stageChanged = [f](EStage stage, bool redeclared) {
+        f->StageChangedOutside(stage, redeclared);
+    };
+    CStation* s = &station;
+    session.imageToStage =
+        imageToStage ? imageToStage : [f, s](SPixel pixel, const CDVector4& shown) {
+            return s->opticalSystem.ImageToStage(pixel, CameraViewOf(f->FgBoard()), shown)
+                .value_or(shown);
+        };
+    if (!::CalibrateWire(*calibration, session)) return false;
     Add(std::move(calibration));
     doc.storedWireCal = 1;
     return true;
@@ -538,7 +575,7 @@ bool EditOpenWith() {
 bool ConfirmCalibrationOpticalSystem(const CStation& station) {
     return Prompt().Ask(
                StrPrintf("Calibrate with '%s' optical system?", station.opticalSystem.name.c_str()),
-               EPromptButtons::OkCancel) == EPromptAnswer::Ok;
+               EPromptButtons::OkCancel, EPromptIcon::Question) == EPromptAnswer::Ok;
 }
 
 void InstallOpenWithRunner() {

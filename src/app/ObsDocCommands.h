@@ -49,6 +49,12 @@ class CObsDocCommands {
     bool EditSampling();
     // "Set &Resistivity	Ctrl-F7".
     bool SetResistivity();
+    // "&Calibration...	F7" by technique. True when a calibration was kept and added.
+    bool CanCalibrate() const;
+    bool Calibrate();
+    // The CDP's: "Calibrate with '...' optical system?", the calibration dialog, and on keep
+    // the calibration in the document and in the station.
+    bool CalibrateWire();
 
     // ---- Mode menu ------------------------------------------------------------------------
     // "&Point	F5" by technique. True when an observation was added.

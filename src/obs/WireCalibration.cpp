@@ -6,6 +6,27 @@
 #include "obs/WireObs.h"
 #include "platform/Format.h"
 
+namespace {
+std::function<bool(CWireCalibration&, CDataDocument*)>& Editor() {
+    static std::function<bool(CWireCalibration&, CDataDocument*)> editor;
+    return editor;
+}
+}  // namespace
+
+void SetWireCalibrationEditor(std::function<bool(CWireCalibration&, CDataDocument*)> editor) {
+    Editor() = std::move(editor);
+}
+
+bool CWireCalibration::EditValues(CDataDocument* holder) {
+    return Editor() ? Editor()(*this, holder) : false;
+}
+
+bool CWireCalibration::Open(CDataDocument* holder, unsigned options) {
+    if (!Editor()) return CVelmObs::Open(holder, options);
+    EditValues(holder);
+    return true;
+}
+
 void CWireCalibration::Serialize(CArchive& ar) {
     CVelmObs::Serialize(ar);
     if (ar.IsStoring()) {

@@ -4,6 +4,8 @@
 // medium resistivity and the system gain. It turns a CDP reading into current densities.
 // Gains are stored multiplied by Resistivity and SystemGain; every text shows them divided.
 
+#include <functional>
+
 #include "obs/SampRulesWire.h"
 #include "obs/VelmObs.h"
 
@@ -25,6 +27,12 @@ class CWireCalibration : public CVelmObs {
     void Export(std::string& text, const CDataDocument* document, unsigned options) const override;
     void AddToList(CObsRegister& reg) const override;
     std::unique_ptr<CVelmObs> Clone() const override;
+    // A double click in the list edits the values (EditValues), or shows the description
+    // when nobody can edit them.
+    bool Open(CDataDocument* document, unsigned options) override;
+    // "Edit Current Density Probe Calibration" on this calibration, held by `document`, through
+    // the editor the station installs. False when cancelled or when there is no editor.
+    bool EditValues(CDataDocument* document);
 
     // The two axis ids packed into one number, and back (two old codes stand for pairs).
     uint16_t AxisCode() const;
@@ -69,6 +77,10 @@ class CWireCalibration : public CVelmObs {
     CDVector4 probeOffset;
     CDVector4 refReading;
 };
+
+// Who edits a calibration's stored values (the station, which must make an edited last
+// calibration its own); empty: nobody.
+void SetWireCalibrationEditor(std::function<bool(CWireCalibration&, CDataDocument*)> editor);
 
 // The station's current CDP reference reading, key "Reference" beside the calibration.
 bool SaveWireReferenceLine(const CDVector4& reading);

@@ -15,6 +15,7 @@
 #include "settings/SettingsLines.h"
 #include "tech/Acquisition.h"
 #include "tech/TechDialogs.h"
+#include "tech/WireCalibrationEdit.h"
 
 std::string TechniqueMenuTitle(int measurementType, const std::string& selectedProbe) {
     switch (measurementType) {
@@ -45,6 +46,10 @@ CStation::CStation(CDevices* devices) : devices(devices) {
             samplePosition = devices->SampleSystem().Position();
         });
         positionSourceOwner = this;
+        // A calibration opened in a document's list is edited against this station.
+        SetWireCalibrationEditor([this](CWireCalibration& calibration, CDataDocument* document) {
+            return EditWireCalibration(calibration, document, *this);
+        });
     }
 }
 
@@ -53,6 +58,7 @@ CStation::~CStation() {
     if (positionSourceOwner == this) {
         positionSourceOwner = nullptr;
         SetPositionSource(nullptr);
+        SetWireCalibrationEditor(nullptr);
     }
 }
 
@@ -144,6 +150,14 @@ void CStation::ReloadWireCalibration() {
     auto fresh = CWireCalibration::NewFromSettings();
     resistivity = fresh->Resistivity;
     wireCalibration = std::move(fresh);
+}
+
+void CStation::UseWireCalibration(const CWireCalibration& calibration) {
+    auto copy = std::make_unique<CWireCalibration>();
+    copy->CopyCalibrationFrom(calibration);
+    copy->document = nullptr;
+    wireCalibration = std::move(copy);
+    resistivity = calibration.Resistivity;
 }
 
 void CStation::SaveWireReference() const {

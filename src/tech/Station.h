@@ -61,6 +61,9 @@ class CStation : public CTechniques {
     // The current calibration again from velm.ini (after it was saved there); the current
     // resistivity follows it.
     void ReloadWireCalibration();
+    // From now on the station measures with a copy of `calibration` (exactly its values) and
+    // its resistivity.
+    void UseWireCalibration(const CWireCalibration& calibration);
     // The current CDP reference reading to velm.ini ("Reference" beside the calibration).
     void SaveWireReference() const;
 

@@ -15,6 +15,7 @@
 #include "gui/obs/ObsView.h"
 #include "gui/platform/QtText.h"
 #include "gui/tech/TechDialogsQt.h"
+#include "gui/tech/WireCalibrationDialogQt.h"
 #include "obs/DataDocument.h"
 #include "obs/ExportOptions.h"
 #include "obs/MageExport.h"
@@ -133,6 +134,7 @@ bool DefineTimeRangeWithDialog(int64_t& start, int64_t& end) {
 
 void AttachObservationCommands(CMainWindow& window) {
     InstallTechDialogs();
+    InstallWireCalibrationDialogs();
     InstallObsDocDialogs();
     InstallExportDialogs(&window);
     SetDefineTimeRangeHook(DefineTimeRangeWithDialog);
@@ -158,6 +160,9 @@ void AttachObservationCommands(CMainWindow& window) {
     window.AttachCommand("techniqueSampling",
                          wire.OnCommands([](CObsDocCommands& c) { c.EditSampling(); },
                                          [](CObsDocCommands& c) { return c.CanEditSampling(); }));
+    window.AttachCommand("techniqueCalibration",
+                         wire.OnCommands([](CObsDocCommands& c) { c.Calibrate(); },
+                                         [](CObsDocCommands& c) { return c.CanCalibrate(); }));
     window.AttachCommand("techniqueSetResistivity",
                          wire.OnCommands([](CObsDocCommands& c) { c.SetResistivity(); }));
 
