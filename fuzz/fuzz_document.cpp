@@ -1,5 +1,6 @@
-// Fuzzes the document reader: any bytes must load or be refused without crashing, hanging or
-// allocating more than the input could fill. What loads must describe itself, answer value
+// Fuzzes the document readers (observation documents and display documents, each given every
+// input): any bytes must load or be refused without crashing, hanging or allocating more than
+// the input could fill. What loads must describe itself, answer value
 // queries, and save to bytes that load again into the very same bytes. The same bytes read
 // from a file (through the buffered reader) must give the same outcome as from memory.
 
@@ -11,11 +12,34 @@
 #include <cstdlib>
 #include <string>
 
+#include "display/DispDoc.h"
+#include "display/DisplayDraw.h"
 #include "obs/ObsDoc.h"
 #include "obs/VelmObs.h"
 #include "platform/Clock.h"
 #include "platform/Prompt.h"
 #include "platform/Services.h"
+
+namespace {
+
+// A display document: what loads must list its layers, draw (without its sources) and save to
+// bytes that load again into the very same bytes.
+void FuzzDisplay(std::string_view bytes) {
+    CDispDoc doc;
+    if (doc.LoadFromBytes(bytes) != EArchiveError::None) return;
+    for (const auto& layer : doc.layers)
+        layer->GetTitle();
+    CRecordingPainter painter;
+    SDrawContext context;
+    doc.ShareOpticalSystem(context.active);
+    DrawDisplay(doc, painter, context, 64, 48);
+    const std::string saved = doc.SaveToBytes();
+    CDispDoc again;
+    if (again.LoadFromBytes(saved) != EArchiveError::None) std::abort();
+    if (again.SaveToBytes() != saved) std::abort();
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static CSimClock clock;
@@ -29,6 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     prompt.shown.clear();
 
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    FuzzDisplay(bytes);
     CObsDoc doc;
     const EArchiveError error = doc.LoadFromBytes(bytes);
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "DisplayCommands.h"
 #include "ToolCommand.h"
 #include "obs/ObsDoc.h"
 #include "obs/VelmObs.h"
@@ -49,6 +50,7 @@ int RunDescribe(const std::vector<std::string>& args) {
         std::fprintf(stderr, "usage: velm-tool describe [--details N] FILE\n");
         return 2;
     }
+    if (IsDisplayPath(file)) return DescribeDisplay(file);
     CObsDoc doc;
     std::string message;
     if (!doc.LoadFile(file, message)) {
@@ -70,6 +72,7 @@ int RunRoundtrip(const std::vector<std::string>& args) {
         std::fprintf(stderr, "usage: velm-tool roundtrip FILE OUT\n");
         return 2;
     }
+    if (IsDisplayPath(args[0])) return RoundtripDisplay(args[0], args[1]);
     CObsDoc doc;
     std::string message;
     if (!doc.LoadFile(args[0], message) || !doc.SaveFile(args[1], message)) {
@@ -79,10 +82,11 @@ int RunRoundtrip(const std::vector<std::string>& args) {
     return 0;
 }
 
-CToolCommandRegistrar describeCommand({"describe", "describe [--details N] FILE",
-                                       "print one line per observation of a .vpo document",
-                                       RunDescribe});
+CToolCommandRegistrar describeCommand(
+    {"describe", "describe [--details N] FILE",
+     "print one line per observation of a .vpo document (per layer of a .vpd)", RunDescribe});
 CToolCommandRegistrar roundtripCommand({"roundtrip", "roundtrip FILE OUT",
-                                        "load a .vpo document and save it as OUT", RunRoundtrip});
+                                        "load a .vpo or .vpd document and save it as OUT",
+                                        RunRoundtrip});
 
 }  // namespace
