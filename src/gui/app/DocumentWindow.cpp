@@ -10,6 +10,7 @@
 #include "app/ObsDocCommands.h"
 #include "gui/app/FileDialogs.h"
 #include "gui/app/ObsViewFactory.h"
+#include "gui/display/DisplayWindow.h"
 #include "gui/hw/ImageView.h"
 #include "gui/obs/ObsView.h"
 #include "gui/platform/QtText.h"
@@ -63,8 +64,7 @@ bool CDocumentWindow::Save() {
 
 bool CDocumentWindow::SaveAs() {
     if (!CanSave()) return false;
-    QString start =
-        pathName.empty() ? newName + QString::fromLatin1(docTemplate.extension) : ToQ(pathName);
+    QString start = pathName.empty() ? ProposedName() : ToQ(pathName);
     QString chosen = FileDialogs().save(this, tr("Save As"), start, DocumentFilters(&docTemplate));
     if (chosen.isEmpty()) return false;
     // The type's extension is added when the name has none of its own.
@@ -75,6 +75,10 @@ bool CDocumentWindow::SaveAs() {
     if (ok) pathName = FromQ(chosen);
     RefreshTitle();
     return ok;
+}
+
+QString CDocumentWindow::ProposedName() const {
+    return newName + QString::fromLatin1(docTemplate.extension);
 }
 
 bool CDocumentWindow::QueryClose() {
@@ -130,8 +134,11 @@ CObsView* CObsDocWindow::ListView() const {
     return qobject_cast<CObsView*>(view);
 }
 
+std::function<bool(CObsDocWindow& closing)> CObsDocWindow::closeDependents;
+
 bool CObsDocWindow::CanClose() {
-    return !commands || commands->CanClose();
+    if (commands && !commands->CanClose()) return false;
+    return !closeDependents || closeDependents(*this);
 }
 
 void CObsDocWindow::DocumentUpdated() {
@@ -259,6 +266,8 @@ std::unique_ptr<CDocumentWindow> CreateDocumentWindow(EDocType type) {
             return std::make_unique<CObsDocWindow>();
         case EDocType::Image:
             return std::make_unique<CImageDocWindow>();
+        case EDocType::Display:
+            return std::make_unique<CDispDocWindow>();
         default:
             return std::make_unique<CPlainDocWindow>(DocTemplate(type));
     }

@@ -27,6 +27,7 @@
 #include "gui/app/ObsDocWiring.h"
 #include "gui/app/OpticalSystemDialog.h"
 #include "gui/app/RootDirectoryDialogs.h"
+#include "gui/display/DisplayWiring.h"
 #include "gui/hw/AdBoardSetupDialog.h"
 #include "gui/hw/HwDialogs.h"
 #include "gui/hw/ImageView.h"
@@ -150,6 +151,7 @@ CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent) {
 
     AttachBuiltInCommands();
     AttachObservationCommands(*this);
+    AttachDisplayCommands(*this);
     ShowMenuSet(kMainFrameMenuSet);
     UpdateTechniqueMenu();
     UpdateActions();
