@@ -16,7 +16,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <cmath>
+#include <optional>
 
+#include "app/MainFrame.h"
 #include "display/SourceDocuments.h"
 #include "gui/app/FileDialogs.h"
 #include "gui/platform/QtText.h"
@@ -149,6 +151,35 @@ COpticalSystem ChosenSystem(const QComboBox* combo) {
     return system;
 }
 
+// A point shown on the live image, in the displays' frame (nothing when cancelled).
+std::optional<CDVector4> ShowPoint(const char* prompt) {
+    CMainFrame* frame = TheMainFrame();
+    if (!frame) return std::nullopt;
+    return frame->ShowPointOnImage(prompt);
+}
+
+// "Show" of an offset: an anchor point and the point it moves to; the difference.
+std::optional<CDVector4> ShowOffset() {
+    const std::optional<CDVector4> anchor = ShowPoint("Show anchor point for offset ...");
+    if (!anchor) return std::nullopt;
+    const std::optional<CDVector4> moved = ShowPoint("Show offset point ...");
+    if (!moved) return std::nullopt;
+    return *moved - *anchor;
+}
+
+void ShowIn(const std::vector<QLineEdit*>& edits, const std::vector<double>& values) {
+    for (size_t i = 0; i < edits.size() && i < values.size(); ++i)
+        edits[i]->setText(QString::fromStdString(StrPrintf("%.2lf", values[i])));
+}
+
+// The layer offset as its edits hold it now (the stored one while an edit is not a number).
+CDVector4 OffsetNow(const std::vector<QLineEdit*>& edits, const CDVector4& stored) {
+    double v[4] = {stored.x, stored.y, stored.z, stored.w};
+    for (size_t i = 0; i < 4 && i < edits.size(); ++i)
+        if (const auto n = ParseNumberEntry(FromQ(edits[i]->text()))) v[i] = *n;
+    return CDVector4(v[0], v[1], v[2], v[3]);
+}
+
 bool IsWireCalibration(const CVelmObs& o) {
     return dynamic_cast<const CWireCalibration*>(&o) != nullptr;
 }
@@ -244,11 +275,18 @@ bool EditImageLayer(CImageDispLayer& layer, QWidget* parent) {
     CNumberFields fields;
     auto* offsetBox = new QGroupBox("Offset From Origin:", &dialog);
     auto* offsetLayout = new QHBoxLayout(offsetBox);
+    std::vector<QLineEdit*> offsetEdits;
     for (auto [label, value] : {std::pair{"X", &layer.offset.x}, std::pair{"Y", &layer.offset.y},
                                 std::pair{"Z", &layer.offset.z}, std::pair{"W", &layer.offset.w}}) {
         offsetLayout->addWidget(new QLabel(label, offsetBox));
-        offsetLayout->addWidget(fields.Add(offsetBox, *value, "the offset"));
+        offsetEdits.push_back(fields.Add(offsetBox, *value, "the offset"));
+        offsetLayout->addWidget(offsetEdits.back());
     }
+    auto* showOffset = new QPushButton("Show", offsetBox);
+    offsetLayout->addWidget(showOffset);
+    QObject::connect(showOffset, &QPushButton::clicked, &dialog, [&] {
+        if (const auto d = ShowOffset()) ShowIn(offsetEdits, {d->x, d->y, d->z, d->w});
+    });
     layout->addWidget(offsetBox);
     auto* systemLine = new QHBoxLayout;
     systemLine->addWidget(new QLabel("Optical System:", &dialog));
@@ -394,21 +432,47 @@ bool EditValueGraphFeatures(CDataDispLayer& layer, QWidget* parent) {
     auto* areaGrid = new QGridLayout(area);
     areaGrid->addWidget(new QLabel("From:", area), 0, 0);
     areaGrid->addWidget(new QLabel("To:", area), 1, 0);
+    std::vector<QLineEdit*> fromEdits, toEdits, windowFrom, windowTo;
     for (int k = 0; k < 4; ++k) {
-        areaGrid->addWidget(fields.Add(area, layer.graphFrom[k], "the observation area"), 0, k + 1);
-        areaGrid->addWidget(fields.Add(area, layer.graphTo[k], "the observation area"), 1, k + 1);
+        fromEdits.push_back(fields.Add(area, layer.graphFrom[k], "the observation area"));
+        toEdits.push_back(fields.Add(area, layer.graphTo[k], "the observation area"));
+        areaGrid->addWidget(fromEdits.back(), 0, k + 1);
+        areaGrid->addWidget(toEdits.back(), 1, k + 1);
     }
+    // Points shown on the live image are taken relative to the layer's offset.
+    auto showInto = [&layer](const char* prompt, const std::vector<QLineEdit*>& edits) {
+        if (const auto p = ShowPoint(prompt)) {
+            const CDVector4 w = *p - layer.offset;
+            ShowIn(edits, {w.x, w.y, w.z, w.w});
+        }
+    };
+    auto* showFrom = new QPushButton("Show", area);
+    auto* showTo = new QPushButton("Show", area);
+    areaGrid->addWidget(showFrom, 0, 5);
+    areaGrid->addWidget(showTo, 1, 5);
+    QObject::connect(showFrom, &QPushButton::clicked, &dialog,
+                     [&] { showInto("Show start point for group ...", fromEdits); });
+    QObject::connect(showTo, &QPushButton::clicked, &dialog,
+                     [&] { showInto("Show end point for group ...", toEdits); });
     layout->addWidget(area);
     auto* window = new QGroupBox("Display Window", &dialog);
     auto* windowGrid = new QGridLayout(window);
     windowGrid->addWidget(new QLabel("From (left, top) =", window), 0, 0);
     windowGrid->addWidget(new QLabel("To (right, bottom) =", window), 1, 0);
     for (int k = 0; k < 2; ++k) {
-        windowGrid->addWidget(fields.Add(window, layer.graphWindow[k], "the display window"), 0,
-                              k + 1);
-        windowGrid->addWidget(fields.Add(window, layer.graphWindow[2 + k], "the display window"), 1,
-                              k + 1);
+        windowFrom.push_back(fields.Add(window, layer.graphWindow[k], "the display window"));
+        windowTo.push_back(fields.Add(window, layer.graphWindow[2 + k], "the display window"));
+        windowGrid->addWidget(windowFrom.back(), 0, k + 1);
+        windowGrid->addWidget(windowTo.back(), 1, k + 1);
     }
+    auto* showTopLeft = new QPushButton("Show", window);
+    auto* showBottomRight = new QPushButton("Show", window);
+    windowGrid->addWidget(showTopLeft, 0, 3);
+    windowGrid->addWidget(showBottomRight, 1, 3);
+    QObject::connect(showTopLeft, &QPushButton::clicked, &dialog,
+                     [&] { showInto("Show top left of graph display window ...", windowFrom); });
+    QObject::connect(showBottomRight, &QPushButton::clicked, &dialog,
+                     [&] { showInto("Show bottom, right of graph display window ...", windowTo); });
     layout->addWidget(window);
     auto* grid = new QGridLayout;
     QCheckBox* hGrid = Check(&dialog, "Horizontal gridlines", layer.hGrid);
@@ -549,11 +613,24 @@ bool EditDataLayer(CDataDispLayer& layer, QWidget* parent) {
         });
         return b;
     };
-    int referenceIndex = -1;  // the reference is shown, not kept
     auto* cdpButtons = new QHBoxLayout;
     cdpButtons->addWidget(new QLabel("CDP:", quantityBox));
     cdpButtons->addWidget(pickButton("Calibration", &work.indexWireCal, IsWireCalibration));
-    cdpButtons->addWidget(pickButton("Reference", &referenceIndex, IsWireReference));
+    auto* reference = new QPushButton("Reference", quantityBox);
+    QObject::connect(reference, &QPushButton::clicked, &dialog, [&] {
+        // As in the surface export: the latest reference is shown, not chosen.
+        CDataDocument* doc = sourceNow();
+        const CVelmObs* latest = nullptr;
+        for (size_t i = 0; doc && i < doc->GetObsCount(); ++i)
+            if (IsWireReference(*doc->GetObsAt(i))) latest = doc->GetObsAt(i);
+        std::string text = "The source document holds no CDP reference.";
+        if (latest) {
+            text.clear();
+            latest->Describe(text, doc, DetailFlags::kDefault);
+        }
+        Prompt().Message(text, EPromptIcon::Information);
+    });
+    cdpButtons->addWidget(reference);
     cdpButtons->addWidget(pickButton("View Rules", &work.indexRulesWire, IsWireRules));
     qGrid->addLayout(cdpButtons, 7, 0, 1, 2);
     auto* gradient = new QGridLayout;
@@ -697,8 +774,13 @@ bool EditDataLayer(CDataDispLayer& layer, QWidget* parent) {
     bLine->addWidget(new QLabel("Size:", barBox));
     bLine->addWidget(fields.Add(barBox, work.scaleBarSize, "the scale bar size"));
     bLine->addWidget(new QLabel("at", barBox));
-    bLine->addWidget(fields.Add(barBox, work.scaleBarPos[0], "the scale bar position"));
-    bLine->addWidget(fields.Add(barBox, work.scaleBarPos[1], "the scale bar position"));
+    std::vector<QLineEdit*> barEdits{
+        fields.Add(barBox, work.scaleBarPos[0], "the scale bar position"),
+        fields.Add(barBox, work.scaleBarPos[1], "the scale bar position")};
+    for (QLineEdit* e : barEdits)
+        bLine->addWidget(e);
+    auto* showBar = new QPushButton("Show", barBox);
+    bLine->addWidget(showBar);
     right->addWidget(barBox);
 
     // Optical system and offset.
@@ -708,11 +790,23 @@ bool EditDataLayer(CDataDispLayer& layer, QWidget* parent) {
     QComboBox* system = SystemCombo(systemBox, work.opticalSystem.name);
     oGrid->addWidget(system, 0, 1, 1, 4);
     oGrid->addWidget(new QLabel("Offset:", systemBox), 1, 0);
-    oGrid->addWidget(fields.Add(systemBox, work.offset.x, "the offset"), 1, 1);
-    oGrid->addWidget(fields.Add(systemBox, work.offset.y, "the offset"), 1, 2);
-    oGrid->addWidget(fields.Add(systemBox, work.offset.z, "the offset"), 1, 3);
-    oGrid->addWidget(fields.Add(systemBox, work.offset.w, "the offset"), 1, 4);
+    std::vector<QLineEdit*> offsetEdits;
+    for (double* v : {&work.offset.x, &work.offset.y, &work.offset.z, &work.offset.w}) {
+        offsetEdits.push_back(fields.Add(systemBox, *v, "the offset"));
+        oGrid->addWidget(offsetEdits.back(), 1, static_cast<int>(offsetEdits.size()));
+    }
+    auto* showOrigin = new QPushButton("Show Origin Offset", systemBox);
+    oGrid->addWidget(showOrigin, 2, 1, 1, 4);
     right->addWidget(systemBox);
+    QObject::connect(showOrigin, &QPushButton::clicked, &dialog, [&] {
+        if (const auto d = ShowOffset()) ShowIn(offsetEdits, {d->x, d->y, d->z, d->w});
+    });
+    QObject::connect(showBar, &QPushButton::clicked, &dialog, [&] {
+        if (const auto p = ShowPoint("Show upper left of scale bar position ...")) {
+            const CDVector4 w = *p - OffsetNow(offsetEdits, work.offset);
+            ShowIn(barEdits, {w.x, w.y});
+        }
+    });
     top->addWidget(OkCancel(dialog));
 
     dialog.check = [&] {

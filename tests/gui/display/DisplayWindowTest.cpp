@@ -6,15 +6,21 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "app/MainFrame.h"
 #include "app/Startup.h"
@@ -131,6 +137,65 @@ TEST_F(DisplayWindowTest, DisplayFromTheListSavesOpensAndClosesWithItsSource) {
     ASSERT_NE(image, nullptr);
     EXPECT_TRUE(image->image.IsValid()) << image->source;
     EXPECT_EQ(window.ActiveObsWindow(), nullptr);
+}
+
+// Runs `action` on the visible dialog titled `title` once a modal loop shows it.
+void OnDialog(const QString& title, std::function<void(QDialog*)> action, int triesLeft = 400) {
+    QTimer::singleShot(5, [title, action, triesLeft] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QDialog*>(w);
+                d && d->isVisible() && d->windowTitle() == title) {
+                action(d);
+                return;
+            }
+        if (triesLeft > 0) OnDialog(title, action, triesLeft - 1);
+    });
+}
+
+TEST_F(DisplayWindowTest, NewDataLayerThroughItsDialogs) {
+    auto source = MakeCdpDocument({{0, 0, 2, 0}, {50, 0, -4, 0}});
+    std::string message;
+    const std::string vpo = dir.File("line.vpo");
+    ASSERT_TRUE(source->SaveFile(vpo, message)) << message;
+
+    CMainWindow window;
+    auto* shown = qobject_cast<CDispDocWindow*>(window.CreateNewDocument(EDocType::Display));
+    ASSERT_NE(shown, nullptr);
+    OnDialog("Add Display Layer", [vpo](QDialog* add) {
+        OnDialog("Data Display Layer", [vpo](QDialog* data) {
+            auto* file = data->findChild<QComboBox*>("dataFile");
+            ASSERT_NE(file, nullptr);
+            file->setEditText(QString::fromStdString(vpo));
+            for (QRadioButton* r : data->findChildren<QRadioButton*>())
+                if (r->text() == "Circle" || r->text() == "X current density") r->setChecked(true);
+            data->accept();
+        });
+        for (QPushButton* b : add->findChildren<QPushButton*>())
+            if (b->text() == "Data") b->click();
+    });
+    window.Action("layerNew")->trigger();
+    ASSERT_EQ(shown->Document().layers.size(), 1u);
+    auto& layer = static_cast<CDataDispLayer&>(*shown->Document().layers[0]);
+    EXPECT_EQ(layer.source, vpo);
+    ASSERT_NE(layer.sourceDoc, nullptr);
+    EXPECT_EQ(layer.sourceDoc->GetObsCount(), source->GetObsCount());
+    EXPECT_EQ(layer.method, kMethodCircle);
+    EXPECT_EQ(layer.quantity, 1175);
+    EXPECT_TRUE(shown->IsModified());
+    // The choices preset the next layer.
+    EXPECT_EQ(profile.GetProfileString("Data Display Layer", "Line 5", ""),
+              "Disp: quantity=1175  method=1481  lineclr=1334  VectDisp=1487");
+    // The window size changes the picture.
+    OnDialog("Display Window Size", [](QDialog* d) {
+        auto edits = d->findChildren<QLineEdit*>();
+        ASSERT_EQ(edits.size(), 2);
+        edits[0]->setText("320");
+        edits[1]->setText("200");
+        d->accept();
+    });
+    window.Action("displayWindowSize")->trigger();
+    EXPECT_EQ(shown->Document().windowWidth, 320);
+    EXPECT_EQ(shown->Render().size(), QSize(320, 200));
 }
 
 }  // namespace
