@@ -1,4 +1,5 @@
-// Fuzzes the document readers (observation documents and image sequences): any bytes must
+// Fuzzes the document readers (observation documents, image sequences and display
+// documents, each given every input): any bytes must
 // load or be refused without crashing, hanging or allocating more than the input could fill.
 // What loads must describe itself, answer value queries, and save to bytes that load again
 // into the very same bytes. The same bytes read from a file (through the buffered reader) must
@@ -13,6 +14,8 @@
 #include <string>
 #include <type_traits>
 
+#include "display/DispDoc.h"
+#include "display/DisplayDraw.h"
 #include "obs/ObsDoc.h"
 #include "obs/VelmObs.h"
 #include "platform/Clock.h"
@@ -21,6 +24,23 @@
 #include "scan/VidSeqDoc.h"
 
 namespace {
+
+// A display document: what loads must list its layers, draw (without its sources) and save to
+// bytes that load again into the very same bytes.
+void FuzzDisplay(std::string_view bytes) {
+    CDispDoc doc;
+    if (doc.LoadFromBytes(bytes) != EArchiveError::None) return;
+    for (const auto& layer : doc.layers)
+        layer->GetTitle();
+    CRecordingPainter painter;
+    SDrawContext context;
+    doc.ShareOpticalSystem(context.active);
+    DrawDisplay(doc, painter, context, 64, 48);
+    const std::string saved = doc.SaveToBytes();
+    CDispDoc again;
+    if (again.LoadFromBytes(saved) != EArchiveError::None) std::abort();
+    if (again.SaveToBytes() != saved) std::abort();
+}
 
 // Loads `data` as a document of type D from memory and through `fd`; checks what loads.
 template <class D>
@@ -81,5 +101,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     prompt.shown.clear();
     CheckDocument<CObsDoc>(data, size, fd);
     CheckDocument<CVidSeqDoc>(data, size, fd);
+    FuzzDisplay(std::string_view(reinterpret_cast<const char*>(data), size));
     return 0;
 }

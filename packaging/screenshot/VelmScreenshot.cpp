@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <clocale>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "gui/app/Dialogs.h"
 #include "gui/app/MainWindow.h"
@@ -19,8 +21,8 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: velm-screenshot SETTINGS-FILE OUTPUT.png\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: velm-screenshot SETTINGS-FILE OUTPUT.png [DOCUMENT]\n");
         return 2;
     }
     QApplication::setApplicationName("velm");
@@ -37,7 +39,10 @@ int main(int argc, char** argv) {
     {
         CMainWindow window;
         window.fileLocationsDialog = [](std::string&) { return EStartChoice::NewFile; };
-        if (window.App().InitInstance({})) {
+        // With a document named, it is opened as from the command line.
+        std::vector<std::string> command;
+        if (argc == 4) command.push_back(argv[3]);
+        if (window.App().InitInstance(command)) {
             // Without a window manager nothing maximises: take the screen's size ourselves.
             if (QScreen* screen = QGuiApplication::primaryScreen())
                 window.setGeometry(screen->availableGeometry());

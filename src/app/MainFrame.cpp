@@ -465,6 +465,15 @@ bool CMainFrame::Locate(EStage stage) {
     return true;
 }
 
+std::optional<CDVector4> CMainFrame::ShowPointOnImage(const std::string& prompt) {
+    const std::optional<SPixel> pixel = FgBoard().TryPickOnImage(prompt);
+    if (!pixel) return std::nullopt;
+    const std::optional<CDVector4> at = station->opticalSystem.ImageToStage(
+        *pixel, CameraViewOf(FgBoard()), ProbeSystem().Position());
+    if (!at) return std::nullopt;
+    return *at - SampleSystem().Position();
+}
+
 void CMainFrame::ShowOnImage(EStage stage, const CDVector4& target) {
     SPickMarkers markers;
     const CDVector4 shown = Stage(stage).Position();

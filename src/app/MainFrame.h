@@ -199,6 +199,10 @@ class CMainFrame {
     // image; the stage is declared to stand at the position the active optical system gives
     // for that pixel (nothing moves). False when cancelled or no image can be had.
     bool Locate(EStage stage);
+    // The user clicks a point on the live image with `prompt`: the probe position it shows
+    // (through the active optical system) less the sample stage's position, the frame the
+    // displays draw in. Nothing when cancelled or no image can be had.
+    std::optional<CDVector4> ShowPointOnImage(const std::string& prompt);
     // Marks `target` of a stage on the live image ("Show" in "Go To A Position").
     void ShowOnImage(EStage stage, const CDVector4& target);
     // A stage moved or was re-declared outside the control bar (by a calibration): the window

@@ -1,5 +1,7 @@
 #include "obs/Archive.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -411,6 +413,51 @@ std::string FileErrorMessage(int sysErrno, const std::string& path) {
     size_t at = message.find("%1");
     if (at != std::string::npos) message.replace(at, 2, path);
     return message;
+}
+
+bool ReadArchiveFile(const std::string& path, const std::function<void(CArchive&)>& read,
+                     std::string& message) {
+    message.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        message = FileErrorMessage(errno, path);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        const int code = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        message = FileErrorMessage(code, path);
+        return false;
+    }
+    CArchive ar(fd, st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0);
+    read(ar);
+    ::close(fd);
+    if (!ar.Failed()) return true;
+    message = ArchiveFailureMessage(ar.Error(), ar.SystemError(), path, false);
+    return false;
+}
+
+bool WriteArchiveFile(const std::string& path, const std::function<void(CArchive&)>& write,
+                      std::string& message) {
+    message.clear();
+    CAtomicFile file;
+    if (!file.Open(path)) {
+        message = ArchiveFailureMessage(EArchiveError::WriteError, file.ErrorCode(), path, true);
+        return false;
+    }
+    CArchive ar(file);
+    write(ar);
+    ar.Flush();
+    if (ar.Failed() || !file.Commit()) {
+        // The old file stays as it was; the temporary one is removed.
+        const int code = ar.Failed() ? ar.SystemError() : file.ErrorCode();
+        const EArchiveError error = ar.Failed() ? ar.Error() : EArchiveError::WriteError;
+        file.Abort();
+        message = ArchiveFailureMessage(error, code, path, true);
+        return false;
+    }
+    return true;
 }
 
 std::string ArchiveFailureMessage(EArchiveError error, int sysErrno, const std::string& path,

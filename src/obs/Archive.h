@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -55,6 +56,9 @@ enum class EArchiveError {
 
 // Looks a class up by the name written in a class description (the program's class table).
 const SClassInfo* FindSerialClass(std::string_view name);
+// Adds a stored class of a room above this one (display layers) to the table; a name already
+// known is ignored.
+void RegisterSerialClass(const SClassInfo& cls);
 
 class CArchive {
   public:
@@ -255,6 +259,16 @@ class CArchive {
     std::vector<SLoadEntry> loadMap;  // index = number
     int depth = 0;
 };
+
+// Reads the file `path` through a loading archive handed to `read` (buffered, checked against
+// the file's size). False with the user's message when the file cannot be opened or `read`
+// left the archive failed.
+bool ReadArchiveFile(const std::string& path, const std::function<void(CArchive&)>& read,
+                     std::string& message);
+// Writes through a storing archive handed to `write` into a temporary file that replaces
+// `path` only when complete and on disk. False with the user's message; the old file stays.
+bool WriteArchiveFile(const std::string& path, const std::function<void(CArchive&)>& write,
+                      std::string& message);
 
 // The user's text for a failed load or save of `path` (the document file messages).
 std::string ArchiveFailureMessage(EArchiveError error, int sysErrno, const std::string& path,

@@ -1,13 +1,6 @@
 #include "obs/DataDocument.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "obs/LogEntry.h"
-#include "platform/AtomicFile.h"
 #include "platform/Services.h"
 
 namespace {
@@ -163,39 +156,16 @@ EArchiveError CDataDocument::LoadFromBytes(std::string_view bytes) {
     return ar.Error();
 }
 
-bool CDataDocument::LoadFromDescriptor(int fd, uint64_t size, EArchiveError& error, int& sysErrno) {
-    DeleteContents();
-    CArchive ar(fd, size);
-    Serialize(ar);
-    error = ar.Error();
-    sysErrno = ar.SystemError();
-    if (ar.Failed()) DeleteContents();
-    return !ar.Failed();
-}
-
 bool CDataDocument::LoadFile(const std::string& path, std::string& message) {
-    message.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        message = FileErrorMessage(errno, path);
-        return false;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int code = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        message = FileErrorMessage(code, path);
-        return false;
-    }
-    EArchiveError error = EArchiveError::None;
-    int sysErrno = 0;
-    const bool ok = LoadFromDescriptor(fd, st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0,
-                                       error, sysErrno);
-    ::close(fd);
-    if (!ok) {
-        message = ArchiveFailureMessage(error, sysErrno, path, false);
-        return false;
-    }
+    const bool ok = ReadArchiveFile(
+        path,
+        [this](CArchive& ar) {
+            DeleteContents();
+            Serialize(ar);
+            if (ar.Failed()) DeleteContents();
+        },
+        message);
+    if (!ok) return false;
     pathName = path;
     modified = false;
     UpdateAllViews();
@@ -203,23 +173,9 @@ bool CDataDocument::LoadFile(const std::string& path, std::string& message) {
 }
 
 bool CDataDocument::SaveFile(const std::string& path, std::string& message) {
-    message.clear();
-    CAtomicFile file;
-    if (!file.Open(path)) {
-        message = ArchiveFailureMessage(EArchiveError::WriteError, file.ErrorCode(), path, true);
+    if (!WriteArchiveFile(
+            path, [this](CArchive& ar) { Serialize(ar); }, message))
         return false;
-    }
-    CArchive ar(file);
-    Serialize(ar);
-    ar.Flush();
-    if (ar.Failed() || !file.Commit()) {
-        // The old file stays as it was; the temporary one is removed.
-        int code = ar.Failed() ? ar.SystemError() : file.ErrorCode();
-        EArchiveError error = ar.Failed() ? ar.Error() : EArchiveError::WriteError;
-        file.Abort();
-        message = ArchiveFailureMessage(error, code, path, true);
-        return false;
-    }
     pathName = path;
     modified = false;
     return true;

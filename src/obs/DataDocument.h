@@ -112,8 +112,6 @@ class CDataDocument {
     CObsList observations;
 
   private:
-    bool LoadFromDescriptor(int fd, uint64_t size, EArchiveError& error, int& sysErrno);
-
     std::string pathName;
     bool modified = false;
     mutable CObsRegister reg;

@@ -3,6 +3,7 @@
 // line in kStoredClasses (and its header below).
 
 #include <cstring>
+#include <vector>
 
 #include "obs/Archive.h"
 #include "obs/DibObs.h"
@@ -56,10 +57,21 @@ const SClassInfo kEmbeddedOnly[] = {
 
 #define VELM_CLASS_ENTRY(cls, schema) &cls::classInfo,
 const SClassInfo* const kStoredClasses[] = {VELM_STORED_CLASSES(VELM_CLASS_ENTRY)};
+
+std::vector<const SClassInfo*>& RegisteredClasses() {
+    static std::vector<const SClassInfo*> classes;
+    return classes;
+}
 }  // namespace
+
+void RegisterSerialClass(const SClassInfo& cls) {
+    if (!FindSerialClass(cls.name)) RegisteredClasses().push_back(&cls);
+}
 
 const SClassInfo* FindSerialClass(std::string_view name) {
     for (const SClassInfo* cls : kStoredClasses)
+        if (name == cls->name) return cls;
+    for (const SClassInfo* cls : RegisteredClasses())
         if (name == cls->name) return cls;
     for (const SClassInfo& cls : kEmbeddedOnly)
         if (name == cls.name) return &cls;

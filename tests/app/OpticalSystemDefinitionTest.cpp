@@ -167,6 +167,13 @@ TEST_F(OpticalStationTest, StartUpLoadsTheActiveSystemAndItsUsersFollowIt) {
     auto readOut = frame->FgBoard().pixelToMicrons(0, SPixel{320, 240});
     ASSERT_TRUE(readOut);
     EXPECT_EQ(*readOut, CDVector4(120, 220, 30, 0));
+    // Points shown for the displays are relative to the sample stage.
+    frame->SampleSystem().SetPosition(20, 20, 0, 0);
+    fg.clicks = {SPixel{320, 240}, std::nullopt};
+    auto shown = frame->ShowPointOnImage("Show upper left of scale bar position ...");
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(*shown, CDVector4(100, 200, 30, 0));
+    EXPECT_FALSE(frame->ShowPointOnImage("Show offset point ..."));
     // The calibration question names it.
     prompt.answers = {EPromptAnswer::Ok};
     EXPECT_TRUE(ConfirmCalibrationOpticalSystem(frame->Station()));

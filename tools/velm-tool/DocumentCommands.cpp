@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "DisplayCommands.h"
 #include "ToolCommand.h"
 #include "app/DocTemplates.h"
 #include "obs/ObsDoc.h"
@@ -61,6 +62,7 @@ int RunDescribe(const std::vector<std::string>& args) {
         std::fprintf(stderr, "usage: velm-tool describe [--details N] FILE\n");
         return 2;
     }
+    if (IsDisplayPath(file)) return DescribeDisplay(file);
     std::unique_ptr<CDataDocument> doc = DocumentFor(file);
     std::string message;
     if (!doc->LoadFile(file, message)) {
@@ -82,6 +84,7 @@ int RunRoundtrip(const std::vector<std::string>& args) {
         std::fprintf(stderr, "usage: velm-tool roundtrip FILE OUT\n");
         return 2;
     }
+    if (IsDisplayPath(args[0])) return RoundtripDisplay(args[0], args[1]);
     std::unique_ptr<CDataDocument> doc = DocumentFor(args[0]);
     std::string message;
     if (!doc->LoadFile(args[0], message) || !doc->SaveFile(args[1], message)) {
@@ -93,11 +96,11 @@ int RunRoundtrip(const std::vector<std::string>& args) {
 
 CToolCommandRegistrar describeCommand(
     {"describe", "describe [--details N] FILE",
-     "print one line per observation of a .vpo document or the frames of an "
-     "image sequence (.isq, .vsq)",
+     "print one line per observation of a .vpo document, per frame of an image sequence "
+     "(.isq, .vsq) or per layer of a display (.vpd)",
      RunDescribe});
 CToolCommandRegistrar roundtripCommand(
     {"roundtrip", "roundtrip FILE OUT",
-     "load a .vpo document or an image sequence and save it as OUT", RunRoundtrip});
+     "load a .vpo, .vpd or image sequence document and save it as OUT", RunRoundtrip});
 
 }  // namespace

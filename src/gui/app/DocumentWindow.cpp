@@ -10,6 +10,7 @@
 #include "app/ObsDocCommands.h"
 #include "gui/app/FileDialogs.h"
 #include "gui/app/ObsViewFactory.h"
+#include "gui/display/DisplayWindow.h"
 #include "gui/hw/ImageView.h"
 #include "gui/obs/ObsView.h"
 #include "gui/platform/QtText.h"
@@ -64,8 +65,7 @@ bool CDocumentWindow::Save() {
 
 bool CDocumentWindow::SaveAs() {
     if (!CanSave()) return false;
-    QString start =
-        pathName.empty() ? newName + QString::fromLatin1(docTemplate.extension) : ToQ(pathName);
+    QString start = pathName.empty() ? ProposedName() : ToQ(pathName);
     QString chosen = FileDialogs().save(this, tr("Save As"), start, DocumentFilters(&docTemplate));
     if (chosen.isEmpty()) return false;
     // The type's extension is added when the name has none of its own.
@@ -76,6 +76,10 @@ bool CDocumentWindow::SaveAs() {
     if (ok) pathName = FromQ(chosen);
     RefreshTitle();
     return ok;
+}
+
+QString CDocumentWindow::ProposedName() const {
+    return newName + QString::fromLatin1(docTemplate.extension);
 }
 
 bool CDocumentWindow::QueryClose() {
@@ -131,8 +135,11 @@ CObsView* CObsDocWindow::ListView() const {
     return qobject_cast<CObsView*>(view);
 }
 
+std::function<bool(CObsDocWindow& closing)> CObsDocWindow::closeDependents;
+
 bool CObsDocWindow::CanClose() {
-    return !commands || commands->CanClose();
+    if (commands && !commands->CanClose()) return false;
+    return !closeDependents || closeDependents(*this);
 }
 
 void CObsDocWindow::DocumentUpdated() {
@@ -262,6 +269,8 @@ std::unique_ptr<CDocumentWindow> CreateDocumentWindow(EDocType type) {
             return std::make_unique<CImageDocWindow>();
         case EDocType::ImageSequence:
             return std::make_unique<CVidSeqDocWindow>();
+        case EDocType::Display:
+            return std::make_unique<CDispDocWindow>();
         default:
             return std::make_unique<CPlainDocWindow>(DocTemplate(type));
     }

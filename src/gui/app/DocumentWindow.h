@@ -4,6 +4,7 @@
 // OpenDocument) and routes the menu commands to the active one.
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -41,6 +42,8 @@ class CDocumentWindow : public QWidget {
     bool SaveAs();
     // Writes the document to `path`. False after the user has been told why.
     virtual bool SaveTo(const std::string& path);
+    // The name "Save As" proposes for a document without a file.
+    virtual QString ProposedName() const;
 
     // The standard question before a modified document goes: true when it may close.
     bool QueryClose();
@@ -78,8 +81,11 @@ class CObsDocWindow : public CDocumentWindow {
     // The menu commands on this document; null when the program has no main frame (tests of
     // a bare window).
     CObsDocCommands* Commands() const { return commands.get(); }
-    // Refused while a scan sequence runs.
+    // Refused while a scan sequence runs, or when a display drawing from it stays open.
     bool CanClose() override;
+    // Closes the displays that draw from the closing document (the display wiring installs
+    // it); false when the user kept one open.
+    static std::function<bool(CObsDocWindow& closing)> closeDependents;
 
     bool Load(const std::string& path) override;
     bool IsModified() const override;

@@ -27,6 +27,7 @@
 #include "gui/app/ObsDocWiring.h"
 #include "gui/app/OpticalSystemDialog.h"
 #include "gui/app/RootDirectoryDialogs.h"
+#include "gui/display/DisplayWiring.h"
 #include "gui/hw/AdBoardSetupDialog.h"
 #include "gui/hw/EtchRinseBar.h"
 #include "gui/hw/HwDialogs.h"
@@ -146,6 +147,7 @@ CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent) {
     AttachBuiltInCommands();
     AttachObservationCommands(*this);
     AttachSequenceCommands(*this);
+    AttachDisplayCommands(*this);
     ShowMenuSet(kMainFrameMenuSet);
     UpdateTechniqueMenu();
     UpdateActions();

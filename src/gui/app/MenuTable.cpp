@@ -173,21 +173,23 @@ std::map<int, std::vector<SMenuItem>> BuildMenuBars() {
         WindowMenu(),
         HelpMenu()};
 
-    bars[3] = {FileMenu(true, {}),
-               Menu("&Edit", "editMenu", {Item("&Copy", "displayCopy", "Ctrl+C")}),
-               ViewMenu({}),
-               Menu("&Layer", "layerMenu",
-                    {Item("Raise &Up", "layerRaiseUp"), Item("Send &Down", "layerSendDown"),
-                     Item("To &Top", "layerToTop"), Item("To &Bottom", "layerToBottom"), kSeparator,
-                     Item("&New", "layerNew"), Item("&Delete", "layerDelete"), kSeparator,
-                     Item("T&ile Graphs", "layerTileGraphs")}),
-               Menu("&Display", "displayMenu",
-                    {Item("&Window Size", "displayWindowSize"),
-                     Item("E&xport as DIB", "displayExportDib")}),
-               VideoMenu(),
-               SystemMenu(),
-               WindowMenu(),
-               HelpMenu()};
+    bars[3] = {
+        FileMenu(true, {}),
+        Menu("&Edit", "editMenu", {Item("&Copy", "displayCopy", "Ctrl+C")}),
+        ViewMenu({}),
+        Menu("&Layer", "layerMenu",
+             {Item("Raise &Up", "layerRaiseUp"), Item("Send &Down", "layerSendDown"),
+              Item("To &Top", "layerToTop"), Item("To &Bottom", "layerToBottom"), kSeparator,
+              Item("&New", "layerNew"), Item("&Delete", "layerDelete"), kSeparator,
+              Item("T&ile Graphs", "layerTileGraphs")}),
+        Menu("&Display", "displayMenu",
+             {Item("&Window Size", "displayWindowSize"), Item("E&xport as DIB", "displayExportDib"),
+              Item("Export as &PNG ...", "displayExportPng"),
+              Item("Export as &SVG ...", "displayExportSvg")}),
+        VideoMenu(),
+        SystemMenu(),
+        WindowMenu(),
+        HelpMenu()};
 
     bars[5] = {
         FileMenu(true, {}),

@@ -70,7 +70,8 @@ COpticalSystemDialog::COpticalSystemDialog(COpticalSystemDefinition& logic, QWid
     for (auto [label, edit] : {std::pair{"Width", width}, std::pair{"Height", height},
                                std::pair{"Aspect (Y/X)", aspect}}) {
         field->addWidget(new QLabel(tr(label), this));
-        edit->setMaximumWidth(80);
+        edit->setMinimumWidth(70);
+        edit->setMaximumWidth(90);
         field->addWidget(edit);
     }
     field->addWidget(fromGrabber);
