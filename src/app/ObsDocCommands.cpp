@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <new>
@@ -14,11 +15,13 @@
 #include "hw/FgBoard.h"
 #include "obs/DibObs.h"
 #include "obs/InterestPointObs.h"
+#include "obs/IonCalibration.h"
 #include "obs/IonObs.h"
 #include "obs/LogEntry.h"
 #include "obs/ObsDoc.h"
 #include "obs/ObsDocSettings.h"
 #include "obs/RawADObs.h"
+#include "obs/SampRulesIon.h"
 #include "obs/SampRulesRawAD.h"
 #include "obs/SampRulesWire.h"
 #include "obs/WireCalibration.h"
@@ -30,12 +33,17 @@
 #include "settings/Profile.h"
 #include "settings/RootDirectory.h"
 #include "tech/Acquisition.h"
+#include "tech/IonAcquisition.h"
+#include "tech/IonCalibrationSession.h"
+#include "tech/IonDialogs.h"
+#include "tech/ProbeNames.h"
 #include "tech/Station.h"
 #include "tech/TechDialogs.h"
 
 struct CObsDocCommands::SPendingSetup {
     std::vector<std::unique_ptr<CVelmObs>> copies;
     bool wireRules = false, wireCalibration = false, rawADRules = false;
+    bool ionRules = false, ionCalibration = false;
 };
 
 namespace {
@@ -119,8 +127,30 @@ std::string CObsDocCommands::TechniqueMenuTitle() const {
     return ::TechniqueMenuTitle(station.measurementType, station.selectedProbe);
 }
 
+bool CObsDocCommands::NewProbe() {
+    CNewProbeNameLogic logic(station.probeNames);
+    if (!IonDialogs().NewProbeName(logic) || !station.AddProbeName(logic.name)) return false;
+    ChooseProbe(logic.name);
+    return true;
+}
+
+bool CObsDocCommands::SelectProbeByName() {
+    const std::string name = station.ChooseProbe("");
+    if (name.empty()) return false;
+    ChooseProbe(name);
+    return true;
+}
+
+std::string CObsDocCommands::ProbeForCommand() {
+    std::string name = station.selectedProbe;
+    if (name.empty()) name = station.ChooseProbe("");
+    if (!name.empty()) ChooseProbe(name);
+    return name;
+}
+
 bool CObsDocCommands::CanEditSampling() const {
-    return station.measurementType == kTechniqueCdp || station.measurementType == kTechniqueRawAD;
+    return station.measurementType == kTechniqueCdp || station.measurementType == kTechniqueRawAD ||
+           station.measurementType == kTechniqueGradient;
 }
 
 bool CObsDocCommands::EditSampling() {
@@ -137,7 +167,35 @@ bool CObsDocCommands::EditSampling() {
                 Make<CSampRulesRawAD>("Insufficient Memory for Raw A/D Sampling setup");
         return station.rawADRules && EditRawADRules(*station.rawADRules, "Point ");
     }
+    if (station.measurementType == kTechniqueGradient) {
+        const std::string name = ProbeForCommand();
+        if (name.empty()) return false;
+        auto rules = Make<CSampRulesIon>("Insufficient Memory for Ion Sampling setup");
+        if (!rules) return false;
+        if (const CSampRulesIon* current = station.Ion().Rules(name))
+            rules->CopyRulesFrom(*current);
+        rules->name = name;
+        return station.EditIonRules(*rules);
+    }
     return false;
+}
+
+bool CObsDocCommands::CanCalibrate() const {
+    return station.measurementType == kTechniqueGradient;
+}
+
+bool CObsDocCommands::Calibrate() {
+    if (station.measurementType != kTechniqueGradient) return false;
+    lastAdded.clear();
+    const std::string name = ProbeForCommand();
+    if (name.empty()) return false;
+    const CIonCalibration* kept = CalibrateIonProbe(station, name);
+    if (!kept) return false;
+    auto copy = StampedCopy(*kept, "Insufficient Memory for Ion Calibration");
+    if (!copy) return false;
+    Add(std::move(copy));
+    doc.storedIonCal = 1;
+    return true;
 }
 
 bool CObsDocCommands::SetResistivity() {
@@ -204,6 +262,35 @@ bool CObsDocCommands::PrepareRawADSetup(SPendingSetup& pending) {
     return true;
 }
 
+bool CObsDocCommands::PrepareIonSetup(SPendingSetup& pending) {
+    const std::string& name = station.selectedProbe;
+    if (name.empty()) return false;
+    const CSampRulesIon* rules = station.Ion().Rules(name);
+    const CIonCalibration* calibration = station.Ion().Calibration(name);
+    if (!rules || !calibration) return false;
+    // Each probe carries its own rules and calibration: what this document holds of another
+    // probe does not count.
+    CVelmObs latest;
+    latest.time = INT64_MAX;
+    const CObsRegister& reg = doc.Register();
+    const CSampRulesIon* heldRules = reg.IonRulesAt(rules->name, rules->index, latest);
+    if (!heldRules || !heldRules->SameRules(*rules)) {
+        auto copy = StampedCopy(*rules, "Insufficient Memory for Ion Sampling setup");
+        if (!copy) return false;
+        pending.copies.push_back(std::move(copy));
+        pending.ionRules = true;
+    }
+    const CIonCalibration* heldCal =
+        reg.IonCalibrationAt(calibration->name, calibration->index, latest);
+    if (!heldCal || !heldCal->SameValues(*calibration)) {
+        auto copy = StampedCopy(*calibration, "Insufficient Memory for Ion Calibration");
+        if (!copy) return false;
+        pending.copies.push_back(std::move(copy));
+        pending.ionCalibration = true;
+    }
+    return true;
+}
+
 void CObsDocCommands::Commit(SPendingSetup& pending) {
     for (auto& copy : pending.copies)
         Add(std::move(copy));
@@ -211,6 +298,8 @@ void CObsDocCommands::Commit(SPendingSetup& pending) {
     if (pending.wireRules) doc.storedWireRules = 1;
     if (pending.wireCalibration) doc.storedWireCal = 1;
     if (pending.rawADRules) doc.storedRawADRules = 1;
+    if (pending.ionRules) doc.storedIonRules = 1;
+    if (pending.ionCalibration) doc.storedIonCal = 1;
 }
 
 bool CObsDocCommands::EnsureWireSetup() {
@@ -228,8 +317,10 @@ bool CObsDocCommands::EnsureRawADSetup() {
 }
 
 bool CObsDocCommands::EnsureIonSetup() {
-    // The station holds no gradient rules or calibrations yet.
-    return false;
+    SPendingSetup pending;
+    if (!PrepareIonSetup(pending)) return false;
+    Commit(pending);
+    return true;
 }
 
 // ---- Mode menu -------------------------------------------------------------------------------
@@ -242,13 +333,60 @@ bool CObsDocCommands::Point() {
             return RawADPoint();
         case kTechniqueInterestPoint:
             return InterestPoint();
+        case kTechniqueGradient:
+            return IonPoint();
         default:
-            lastAdded.clear();
-            if (!EnsureIonSetup())
-                Prompt().Message("Define ISP/PVP Probe sampling rules and calibration first",
-                                 EPromptIcon::Exclamation);
             return false;
     }
+}
+
+bool CObsDocCommands::IonPoint() {
+    lastAdded.clear();
+    SPendingSetup pending;
+    if (!PrepareIonSetup(pending)) {
+        Prompt().Message("Define ISP/PVP Probe sampling rules and calibration first",
+                         EPromptIcon::Exclamation);
+        return false;
+    }
+    auto obs = Make<CIonObs>("Insufficient Memory for Ion Point Observation");
+    if (!obs) return false;
+    const std::string name = station.selectedProbe;
+    if (!AcquireIonPoint(station.Ion().Rules(name), *obs, station.WalkPlace(name),
+                         station.Ion().Reference(name)))
+        return false;
+    Commit(pending);
+    Add(std::move(obs));
+    return true;
+}
+
+bool CObsDocCommands::IonReference() {
+    lastAdded.clear();
+    SPendingSetup pending;
+    if (!PrepareIonSetup(pending)) {
+        Prompt().Message("Define ISP/PVP Probe sampling rules and calibration first",
+                         EPromptIcon::Exclamation);
+        return false;
+    }
+    auto ref = Make<CIonReference>("Insufficient Memory for Ion Reference Observation");
+    if (!ref) return false;
+    const std::string name = station.selectedProbe;
+    if (!AcquireIonReference(station.Ion().Rules(name), *ref, station.WalkPlace(name)))
+        return false;
+    // The new reference is the probe's from now on, unless the user puts the previous back.
+    std::unique_ptr<CIonReference> previous =
+        station.Ion().ReplaceReference(name, std::make_unique<CIonReference>(*ref));
+    Commit(pending);
+    std::string text;
+    ref->Describe(text, &doc, DetailFlags::kType | DetailFlags::kInformation);
+    text += " - keep this reference?";
+    if (Prompt().Ask(text, EPromptButtons::OkCancel, EPromptIcon::Question) != EPromptAnswer::Ok) {
+        station.Ion().ReplaceReference(name, std::move(previous));
+        return false;
+    }
+    Add(std::move(ref));
+    // The next run (and velm-tool) subtract the same reference.
+    station.Ion().SaveReference(name);
+    return true;
 }
 
 bool CObsDocCommands::WirePoint() {
@@ -307,12 +445,7 @@ bool CObsDocCommands::CanReference() const {
 
 bool CObsDocCommands::Reference() {
     lastAdded.clear();
-    if (station.measurementType == kTechniqueGradient) {
-        if (!EnsureIonSetup())
-            Prompt().Message("Define ISP/PVP Probe sampling rules and calibration first",
-                             EPromptIcon::Exclamation);
-        return false;
-    }
+    if (station.measurementType == kTechniqueGradient) return IonReference();
     if (station.measurementType != kTechniqueCdp) return false;
     SPendingSetup pending;
     if (!PrepareWireSetup(pending)) {

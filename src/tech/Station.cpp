@@ -3,8 +3,14 @@
 #include <cstdio>
 #include <new>
 
+#include "hw/AdBoard.h"
 #include "hw/Devices.h"
+#include "hw/FgBoard.h"
 #include "hw/MsWcmc.h"
+#include "obs/IonCalibration.h"
+#include "obs/IonEditHooks.h"
+#include "obs/IonObs.h"
+#include "obs/SampRulesIon.h"
 #include "obs/SampRulesRawAD.h"
 #include "obs/SampRulesWire.h"
 #include "obs/WireCalibration.h"
@@ -14,6 +20,11 @@
 #include "settings/Profile.h"
 #include "settings/SettingsLines.h"
 #include "tech/Acquisition.h"
+#include "tech/IonAcquisition.h"
+#include "tech/IonCalibrationSession.h"
+#include "tech/IonDialogs.h"
+#include "tech/IonRulesLogic.h"
+#include "tech/ProbeNames.h"
 #include "tech/TechDialogs.h"
 
 std::string TechniqueMenuTitle(int measurementType, const std::string& selectedProbe) {
@@ -35,6 +46,8 @@ std::string TechniqueMenuTitle(int measurementType, const std::string& selectedP
 namespace {
 // The station whose stages stamp new observations.
 const CStation* positionSourceOwner = nullptr;
+// The station whose dialogs edit stored gradient rules and calibrations.
+const CStation* ionEditorOwner = nullptr;
 }  // namespace
 
 CStation::CStation(CDevices* devices) : devices(devices) {
@@ -45,7 +58,19 @@ CStation::CStation(CDevices* devices) : devices(devices) {
             samplePosition = devices->SampleSystem().Position();
         });
         positionSourceOwner = this;
+        CMsWcmc* tip = &devices->TipSystem();
+        CSampRulesIon::SetMoveTimeEstimator(
+            [tip](const CDVector4& from, const CDVector4& to, int speedMode) {
+                return tip->EstimateMoveTime(from, to, speedMode);
+            });
     }
+    SIonEditHooks hooks;
+    hooks.openRules = [this](CSampRulesIon& rules, CDataDocument* document) {
+        return OpenStoredIonRules(*this, rules, document);
+    };
+    hooks.openCalibration = EditStoredIonCalibration;
+    SetIonEditHooks(std::move(hooks));
+    ionEditorOwner = this;
 }
 
 CStation::~CStation() {
@@ -53,6 +78,11 @@ CStation::~CStation() {
     if (positionSourceOwner == this) {
         positionSourceOwner = nullptr;
         SetPositionSource(nullptr);
+        CSampRulesIon::SetMoveTimeEstimator(nullptr);
+    }
+    if (ionEditorOwner == this) {
+        ionEditorOwner = nullptr;
+        SetIonEditHooks({});
     }
 }
 
@@ -81,6 +111,59 @@ bool CStation::EditRawADRules(CSampRulesRawAD& rules, const char* key) {
     return ::EditRawADRules(rules, key);
 }
 
+std::unique_ptr<CVelmObs> CStation::TakeIon(const CSampRulesIon& rules) {
+    if (!HasDevices()) return nullptr;
+    const SIonWalkPlace place = WalkPlace(rules.name);
+    std::unique_ptr<CVelmObs> obs = TakeIonObservation(rules, place, ion.Reference(rules.name));
+    if (obs && rules.MakesReferences()) {
+        auto current = std::make_unique<CIonReference>(*static_cast<CIonReference*>(obs.get()));
+        ion.ReplaceReference(rules.name, std::move(current));
+    }
+    return obs;
+}
+
+SIonWalkPlace CStation::WalkPlace(const std::string& probe) {
+    // The path tilts about Y when the second camera looks at the Y-Z plane.
+    CSampRulesIon::SetTiltAboutY(devices->FgBoard().cam1Axis == kCameraPlaneYZ);
+    return SIonWalkPlace{devices->AdBoard(), devices->TipSystem(), ion.CalibrationType(probe)};
+}
+
+bool CStation::EditIonRules(CSampRulesIon& rules) {
+    return EditIonRulesOnStation(*this, rules);
+}
+
+bool CStation::AddProbeName(const std::string& name) {
+    if (FindProbeName(probeNames, name) >= 0) return true;
+    if (const std::string problem = NewProbeNameProblem(name, probeNames); !problem.empty()) {
+        Prompt().Message(problem, EPromptIcon::Exclamation);
+        return false;
+    }
+    const size_t before = probeNames.size();
+    probeNames.push_back(name);
+    const bool saved = SaveProbeNameList(probeNames, before);
+    if (probeNamesChanged) probeNamesChanged();
+    return saved;
+}
+
+bool CStation::RemoveProbeName(const std::string& name) {
+    const int at = FindProbeName(probeNames, name);
+    if (at < 0) return false;
+    const size_t before = probeNames.size();
+    probeNames.erase(probeNames.begin() + at);
+    const bool saved = SaveProbeNameList(probeNames, before);
+    ion.Forget(name);
+    if (SameProbeName(selectedProbe, name)) SelectProbe("");
+    if (probeNamesChanged) probeNamesChanged();
+    return saved;
+}
+
+std::string CStation::ChooseProbe(const std::string& name) {
+    if (!name.empty()) return name;
+    CSelectProbeLogic logic(*this, selectedProbe);
+    if (!IonDialogs().SelectProbe(logic)) return {};
+    return logic.Chosen();
+}
+
 void CStation::LoadSettings() {
     std::string problems;
     LoadMeasurementType(&problems);
@@ -97,12 +180,7 @@ void CStation::LoadSettings() {
     }
     wireReference.reading = CDVector4();
     LoadWireReferenceLine(wireReference.reading, &problems);
-    if (!problems.empty()) {
-        Prompt().Message("These measurement settings in velm.ini could not be used:" + problems +
-                             "\n\nDefaults are used in their place where the values could not "
-                             "be read.",
-                         EPromptIcon::Exclamation);
-    }
+    ShowSettingsProblems(problems);
 }
 
 void CStation::LoadMeasurementType(std::string* problems) {
