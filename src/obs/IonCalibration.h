@@ -56,8 +56,9 @@ class CIonCalibration : public CVelmObs {
     // ---- Settings (IonCalibrationSettings.cpp) -------------------------------------------------
     // "A/D Board Parameters" and "Calibration 0" to "Calibration 2" of the probe's section.
     bool SaveSettings() const;
-    // False when the probe has no stored calibration ("Calibration 0" missing). Lines that are
-    // there but cannot be used go to `problems` and keep the values they could not give.
+    // False when the probe has no stored calibration ("Calibration 0" missing); its channels
+    // are read all the same. Lines that are there but cannot be used go to `problems` and keep
+    // the values they could not give.
     bool LoadSettings(std::string* problems = nullptr);
 
     std::string name;

@@ -58,9 +58,7 @@ bool CIonCalibration::SaveSettings() const {
 
 bool CIonCalibration::LoadSettings(std::string* problems) {
     const std::string section = IonProbeSection(name);
-    const auto line0 = ReadSettingsText(section, "Calibration 0");
-    if (!line0) return false;
-
+    // The wiring of a probe is kept before its first calibration: read it in any case.
     if (const auto text = ReadSettingsText(section, kChannelsKey)) {
         int lo = loGainAdChan, hi = hiGainAdChan, da = daChan;
         int n = std::sscanf(text->c_str(), kChannelsFormat, &lo, &hi, &da);
@@ -84,6 +82,8 @@ bool CIonCalibration::LoadSettings(std::string* problems) {
             usable = false;
         if (!usable) AddSettingsProblem(problems, section, kChannelsKey, *text);
     }
+    const auto line0 = ReadSettingsText(section, "Calibration 0");
+    if (!line0) return false;
 
     {
         double c[3] = {conc1, conc2, conc3}, v[3] = {volts1, volts2, volts3};

@@ -384,7 +384,11 @@ const CIonCalibration* CalibrateIonProbe(CStation& station, const std::string& p
     }
     CIonStation& ion = station.Ion();
     CIonCalibration start;
-    if (const CIonCalibration* current = ion.Calibration(name)) start.CopyCalibrationFrom(*current);
+    start.name = name;
+    if (const CIonCalibration* current = ion.Calibration(name))
+        start.CopyCalibrationFrom(*current);
+    else
+        start.LoadSettings();  // a probe calibrated for the first time: its wiring, if kept
     start.name = name;
     CIonCalibration result;
     {
