@@ -178,3 +178,7 @@ CMainWindow* TheMainWindow();
 // another reading. main() installs it as the clock's idle hook.
 void RunClockIdle();
 bool InsideClockWait();
+// Whether the user pressed Esc: what is waiting in the event stream is handled as during a
+// clock wait, except that every key press and click is taken out of it. Asked between the
+// steps of a long acquisition.
+bool EscapePressedDuringWait();
