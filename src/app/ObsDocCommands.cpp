@@ -3,25 +3,23 @@
 #include <sys/stat.h>
 
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <new>
 #include <system_error>
 
 #include "app/MainFrame.h"
+#include "app/ObsDocCommandParts.h"
 #include "app/ObsDocDialogs.h"
 #include "hw/Bmp.h"
 #include "hw/FgBoard.h"
 #include "obs/DibObs.h"
 #include "obs/InterestPointObs.h"
-#include "obs/IonCalibration.h"
 #include "obs/IonObs.h"
 #include "obs/LogEntry.h"
 #include "obs/ObsDoc.h"
 #include "obs/ObsDocSettings.h"
 #include "obs/RawADObs.h"
-#include "obs/SampRulesIon.h"
 #include "obs/SampRulesRawAD.h"
 #include "obs/SampRulesWire.h"
 #include "obs/WireCalibration.h"
@@ -33,45 +31,13 @@
 #include "settings/Profile.h"
 #include "settings/RootDirectory.h"
 #include "tech/Acquisition.h"
-#include "tech/IonAcquisition.h"
-#include "tech/IonCalibrationSession.h"
-#include "tech/IonDialogs.h"
-#include "tech/ProbeNames.h"
 #include "tech/Station.h"
 #include "tech/TechDialogs.h"
 
-struct CObsDocCommands::SPendingSetup {
-    std::vector<std::unique_ptr<CVelmObs>> copies;
-    bool wireRules = false, wireCalibration = false, rawADRules = false;
-    bool ionRules = false, ionCalibration = false;
-};
+using obsdoc::Make;
+using obsdoc::StampedCopy;
 
 namespace {
-
-// Makes an object, or shows the "Insufficient Memory ..." text and gives null.
-template <class T>
-std::unique_ptr<T> Make(const char* failure) {
-    try {
-        return std::make_unique<T>();
-    } catch (const std::bad_alloc&) {
-        Prompt().Message(failure, EPromptIcon::Exclamation);
-        return nullptr;
-    }
-}
-
-// A copy of a station object to append, stamped now so that it is in force from here on.
-std::unique_ptr<CVelmObs> StampedCopy(const CVelmObs& original, const char* failure) {
-    try {
-        std::unique_ptr<CVelmObs> copy = original.Clone();
-        if (!copy) throw std::bad_alloc();
-        copy->StampNow();
-        copy->StampPositions();
-        return copy;
-    } catch (const std::bad_alloc&) {
-        Prompt().Message(failure, EPromptIcon::Exclamation);
-        return nullptr;
-    }
-}
 
 template <class T>
 const T* LatestOf(const std::vector<const CVelmObs*>& list) {
@@ -127,27 +93,6 @@ std::string CObsDocCommands::TechniqueMenuTitle() const {
     return ::TechniqueMenuTitle(station.measurementType, station.selectedProbe);
 }
 
-bool CObsDocCommands::NewProbe() {
-    CNewProbeNameLogic logic(station.probeNames);
-    if (!IonDialogs().NewProbeName(logic) || !station.AddProbeName(logic.name)) return false;
-    ChooseProbe(logic.name);
-    return true;
-}
-
-bool CObsDocCommands::SelectProbeByName() {
-    const std::string name = station.ChooseProbe("");
-    if (name.empty()) return false;
-    ChooseProbe(name);
-    return true;
-}
-
-std::string CObsDocCommands::ProbeForCommand() {
-    std::string name = station.selectedProbe;
-    if (name.empty()) name = station.ChooseProbe("");
-    if (!name.empty()) ChooseProbe(name);
-    return name;
-}
-
 bool CObsDocCommands::CanEditSampling() const {
     return station.measurementType == kTechniqueCdp || station.measurementType == kTechniqueRawAD ||
            station.measurementType == kTechniqueGradient;
@@ -167,16 +112,7 @@ bool CObsDocCommands::EditSampling() {
                 Make<CSampRulesRawAD>("Insufficient Memory for Raw A/D Sampling setup");
         return station.rawADRules && EditRawADRules(*station.rawADRules, "Point ");
     }
-    if (station.measurementType == kTechniqueGradient) {
-        const std::string name = ProbeForCommand();
-        if (name.empty()) return false;
-        auto rules = Make<CSampRulesIon>("Insufficient Memory for Ion Sampling setup");
-        if (!rules) return false;
-        if (const CSampRulesIon* current = station.Ion().Rules(name))
-            rules->CopyRulesFrom(*current);
-        rules->name = name;
-        return station.EditIonRules(*rules);
-    }
+    if (station.measurementType == kTechniqueGradient) return EditIonSampling();
     return false;
 }
 
@@ -185,17 +121,8 @@ bool CObsDocCommands::CanCalibrate() const {
 }
 
 bool CObsDocCommands::Calibrate() {
-    if (station.measurementType != kTechniqueGradient) return false;
-    lastAdded.clear();
-    const std::string name = ProbeForCommand();
-    if (name.empty()) return false;
-    const CIonCalibration* kept = CalibrateIonProbe(station, name);
-    if (!kept) return false;
-    auto copy = StampedCopy(*kept, "Insufficient Memory for Ion Calibration");
-    if (!copy) return false;
-    Add(std::move(copy));
-    doc.storedIonCal = 1;
-    return true;
+    if (station.measurementType == kTechniqueGradient) return IonCalibrate();
+    return false;
 }
 
 bool CObsDocCommands::SetResistivity() {
@@ -262,35 +189,6 @@ bool CObsDocCommands::PrepareRawADSetup(SPendingSetup& pending) {
     return true;
 }
 
-bool CObsDocCommands::PrepareIonSetup(SPendingSetup& pending) {
-    const std::string& name = station.selectedProbe;
-    if (name.empty()) return false;
-    const CSampRulesIon* rules = station.Ion().Rules(name);
-    const CIonCalibration* calibration = station.Ion().Calibration(name);
-    if (!rules || !calibration) return false;
-    // Each probe carries its own rules and calibration: what this document holds of another
-    // probe does not count.
-    CVelmObs latest;
-    latest.time = INT64_MAX;
-    const CObsRegister& reg = doc.Register();
-    const CSampRulesIon* heldRules = reg.IonRulesAt(rules->name, rules->index, latest);
-    if (!heldRules || !heldRules->SameRules(*rules)) {
-        auto copy = StampedCopy(*rules, "Insufficient Memory for Ion Sampling setup");
-        if (!copy) return false;
-        pending.copies.push_back(std::move(copy));
-        pending.ionRules = true;
-    }
-    const CIonCalibration* heldCal =
-        reg.IonCalibrationAt(calibration->name, calibration->index, latest);
-    if (!heldCal || !heldCal->SameValues(*calibration)) {
-        auto copy = StampedCopy(*calibration, "Insufficient Memory for Ion Calibration");
-        if (!copy) return false;
-        pending.copies.push_back(std::move(copy));
-        pending.ionCalibration = true;
-    }
-    return true;
-}
-
 void CObsDocCommands::Commit(SPendingSetup& pending) {
     for (auto& copy : pending.copies)
         Add(std::move(copy));
@@ -316,13 +214,6 @@ bool CObsDocCommands::EnsureRawADSetup() {
     return true;
 }
 
-bool CObsDocCommands::EnsureIonSetup() {
-    SPendingSetup pending;
-    if (!PrepareIonSetup(pending)) return false;
-    Commit(pending);
-    return true;
-}
-
 // ---- Mode menu -------------------------------------------------------------------------------
 
 bool CObsDocCommands::Point() {
@@ -338,55 +229,6 @@ bool CObsDocCommands::Point() {
         default:
             return false;
     }
-}
-
-bool CObsDocCommands::IonPoint() {
-    lastAdded.clear();
-    SPendingSetup pending;
-    if (!PrepareIonSetup(pending)) {
-        Prompt().Message("Define ISP/PVP Probe sampling rules and calibration first",
-                         EPromptIcon::Exclamation);
-        return false;
-    }
-    auto obs = Make<CIonObs>("Insufficient Memory for Ion Point Observation");
-    if (!obs) return false;
-    const std::string name = station.selectedProbe;
-    if (!AcquireIonPoint(station.Ion().Rules(name), *obs, station.WalkPlace(name),
-                         station.Ion().Reference(name)))
-        return false;
-    Commit(pending);
-    Add(std::move(obs));
-    return true;
-}
-
-bool CObsDocCommands::IonReference() {
-    lastAdded.clear();
-    SPendingSetup pending;
-    if (!PrepareIonSetup(pending)) {
-        Prompt().Message("Define ISP/PVP Probe sampling rules and calibration first",
-                         EPromptIcon::Exclamation);
-        return false;
-    }
-    auto ref = Make<CIonReference>("Insufficient Memory for Ion Reference Observation");
-    if (!ref) return false;
-    const std::string name = station.selectedProbe;
-    if (!AcquireIonReference(station.Ion().Rules(name), *ref, station.WalkPlace(name)))
-        return false;
-    // The new reference is the probe's from now on, unless the user puts the previous back.
-    std::unique_ptr<CIonReference> previous =
-        station.Ion().ReplaceReference(name, std::make_unique<CIonReference>(*ref));
-    Commit(pending);
-    std::string text;
-    ref->Describe(text, &doc, DetailFlags::kType | DetailFlags::kInformation);
-    text += " - keep this reference?";
-    if (Prompt().Ask(text, EPromptButtons::OkCancel, EPromptIcon::Question) != EPromptAnswer::Ok) {
-        station.Ion().ReplaceReference(name, std::move(previous));
-        return false;
-    }
-    Add(std::move(ref));
-    // The next run (and velm-tool) subtract the same reference.
-    station.Ion().SaveReference(name);
-    return true;
 }
 
 bool CObsDocCommands::WirePoint() {

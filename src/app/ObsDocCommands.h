@@ -56,6 +56,7 @@ class CObsDocCommands {
     // kept calibration is appended.
     bool CanCalibrate() const;
     bool Calibrate();
+    bool IonCalibrate();
     // "Set &Resistivity	Ctrl-F7".
     bool SetResistivity();
 
@@ -125,10 +126,12 @@ class CObsDocCommands {
     // them yet (so that a failed read appends nothing).
     bool PrepareWireSetup(SPendingSetup& pending);
     bool PrepareRawADSetup(SPendingSetup& pending);
+    // ---- The gradient probe's commands (IonDocCommands.cpp) ------------------------------------
     // The selected probe's rules and calibration, per probe: appended when this document holds
     // none of that probe yet or its latest differ.
     bool PrepareIonSetup(SPendingSetup& pending);
     bool IonReference();
+    bool EditIonSampling();
     // The probe to work with: the selected one, or the one chosen by name (which then becomes
     // the selected probe); "" when cancelled.
     std::string ProbeForCommand();
