@@ -107,6 +107,12 @@ TEST_F(IonAcquisitionTest, AFailedMoveEndsTheWalkAndRecordsNothing) {
     EXPECT_EQ(prompt.LastText().rfind("CMsWcmc::MoveRelative() - ", 0), 0u) << prompt.LastText();
     EXPECT_EQ(doc.GetObsCount(), 0u);
     EXPECT_TRUE(commands.LastAdded().empty());
+
+    Rules().pathReps = 0;
+    EXPECT_FALSE(commands.Point());
+    EXPECT_EQ(prompt.LastText(),
+              "Cannot get ISP/PVP observation with less than one path repetition.");
+    EXPECT_EQ(doc.GetObsCount(), 0u);
 }
 
 TEST_F(IonAcquisitionTest, ABathUpdateOnABoardWithoutDAFailsTheWalk) {
