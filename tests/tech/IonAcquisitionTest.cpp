@@ -1,5 +1,5 @@
 // Gradient points and references on the Simulated Station, through the document's Mode menu:
-// the note's worked example, the rotated path, the digital outputs and the special point names,
+// the worked example of a 10 micron path, the rotated path, the digital outputs and the special point names,
 // and every way a walk can fail without leaving a gradient behind.
 
 #include <gtest/gtest.h>

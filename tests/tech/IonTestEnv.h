@@ -2,7 +2,7 @@
 // A station for the gradient probe's tests: the Simulated Station (electrode 1 on A/D 4 and 5
 // with its bath offset on D/A 0, a linear field C = 1 + 0.01 x mM) with a tip stage of ten steps
 // per micron, so 10 microns is exactly 100 steps, under the test's CSimClock with scripted
-// dialogs, and probe "K" with the note's rules (points A at 0 and B at 10 microns along X, one
+// dialogs, and probe "K" with its rules (points A at 0 and B at 10 microns along X, one
 // calculation, a bath update before the path) and its Nernst calibration (59 mV per decade).
 
 #include <memory>
