@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "app/MainFrame.h"
+#include "app/ObsDocCommandParts.h"
 #include "app/ObsDocDialogs.h"
 #include "hw/Bmp.h"
 #include "hw/FgBoard.h"
@@ -34,37 +35,10 @@
 #include "tech/TechDialogs.h"
 #include "tech/WireCalibrationSession.h"
 
-struct CObsDocCommands::SPendingSetup {
-    std::vector<std::unique_ptr<CVelmObs>> copies;
-    bool wireRules = false, wireCalibration = false, rawADRules = false;
-};
+using obsdoc::Make;
+using obsdoc::StampedCopy;
 
 namespace {
-
-// Makes an object, or shows the "Insufficient Memory ..." text and gives null.
-template <class T>
-std::unique_ptr<T> Make(const char* failure) {
-    try {
-        return std::make_unique<T>();
-    } catch (const std::bad_alloc&) {
-        Prompt().Message(failure, EPromptIcon::Exclamation);
-        return nullptr;
-    }
-}
-
-// A copy of a station object to append, stamped now so that it is in force from here on.
-std::unique_ptr<CVelmObs> StampedCopy(const CVelmObs& original, const char* failure) {
-    try {
-        std::unique_ptr<CVelmObs> copy = original.Clone();
-        if (!copy) throw std::bad_alloc();
-        copy->StampNow();
-        copy->StampPositions();
-        return copy;
-    } catch (const std::bad_alloc&) {
-        Prompt().Message(failure, EPromptIcon::Exclamation);
-        return nullptr;
-    }
-}
 
 // A new calibration from velm.ini, or null after "Insufficient Memory for CDP Calibration".
 std::unique_ptr<CWireCalibration> CalibrationFromSettings() {
@@ -131,7 +105,8 @@ std::string CObsDocCommands::TechniqueMenuTitle() const {
 }
 
 bool CObsDocCommands::CanEditSampling() const {
-    return station.measurementType == kTechniqueCdp || station.measurementType == kTechniqueRawAD;
+    return station.measurementType == kTechniqueCdp || station.measurementType == kTechniqueRawAD ||
+           station.measurementType == kTechniqueGradient;
 }
 
 bool CObsDocCommands::EditSampling() {
@@ -148,6 +123,7 @@ bool CObsDocCommands::EditSampling() {
                 Make<CSampRulesRawAD>("Insufficient Memory for Raw A/D Sampling setup");
         return station.rawADRules && EditRawADRules(*station.rawADRules, "Point ");
     }
+    if (station.measurementType == kTechniqueGradient) return EditIonSampling();
     return false;
 }
 
@@ -170,12 +146,14 @@ bool CObsDocCommands::SetResistivity() {
 }
 
 bool CObsDocCommands::CanCalibrate() const {
-    return station.measurementType == kTechniqueCdp;
+    return station.measurementType == kTechniqueCdp ||
+           station.measurementType == kTechniqueGradient;
 }
 
 bool CObsDocCommands::Calibrate() {
     lastAdded.clear();
     if (station.measurementType == kTechniqueCdp) return CalibrateWire();
+    if (station.measurementType == kTechniqueGradient) return IonCalibrate();
     return false;
 }
 
@@ -248,6 +226,8 @@ void CObsDocCommands::Commit(SPendingSetup& pending) {
     if (pending.wireRules) doc.storedWireRules = 1;
     if (pending.wireCalibration) doc.storedWireCal = 1;
     if (pending.rawADRules) doc.storedRawADRules = 1;
+    if (pending.ionRules) doc.storedIonRules = 1;
+    if (pending.ionCalibration) doc.storedIonCal = 1;
 }
 
 bool CObsDocCommands::EnsureWireSetup() {
@@ -264,11 +244,6 @@ bool CObsDocCommands::EnsureRawADSetup() {
     return true;
 }
 
-bool CObsDocCommands::EnsureIonSetup() {
-    // The station holds no gradient rules or calibrations yet.
-    return false;
-}
-
 // ---- Mode menu -------------------------------------------------------------------------------
 
 bool CObsDocCommands::Point() {
@@ -279,11 +254,9 @@ bool CObsDocCommands::Point() {
             return RawADPoint();
         case kTechniqueInterestPoint:
             return InterestPoint();
+        case kTechniqueGradient:
+            return IonPoint();
         default:
-            lastAdded.clear();
-            if (!EnsureIonSetup())
-                Prompt().Message("Define ISP/PVP Probe sampling rules and calibration first",
-                                 EPromptIcon::Exclamation);
             return false;
     }
 }
@@ -346,12 +319,7 @@ bool CObsDocCommands::CanReference() const {
 
 bool CObsDocCommands::Reference() {
     lastAdded.clear();
-    if (station.measurementType == kTechniqueGradient) {
-        if (!EnsureIonSetup())
-            Prompt().Message("Define ISP/PVP Probe sampling rules and calibration first",
-                             EPromptIcon::Exclamation);
-        return false;
-    }
+    if (station.measurementType == kTechniqueGradient) return IonReference();
     if (station.measurementType != kTechniqueCdp) return false;
     SPendingSetup pending;
     if (!PrepareWireSetup(pending)) {

@@ -44,7 +44,12 @@ class CObsDocCommands {
     const std::vector<std::string>& ProbeNames() const;
     std::string TechniqueMenuTitle() const;
 
-    // "&Sampling ...	F6": the current technique's rules (CDP and raw A/D here).
+    // The "&ISP/PVP" submenu's "&New ..." (a new probe name, then chosen) and "Select By
+    // &Name ..." ("Select ISP/PVP By Name", with its "New ..." and "Remove").
+    bool NewProbe();
+    bool SelectProbeByName();
+
+    // "&Sampling ...	F6": the current technique's rules (CDP, gradient and raw A/D here).
     bool CanEditSampling() const;
     bool EditSampling();
     // "Set &Resistivity	Ctrl-F7".
@@ -52,6 +57,8 @@ class CObsDocCommands {
     // "&Calibration...	F7" by technique. True when a calibration was kept and added.
     bool CanCalibrate() const;
     bool Calibrate();
+    // The gradient probe's: the selected probe's calibration; the kept calibration is appended.
+    bool IonCalibrate();
     // The CDP's: "Calibrate with '...' optical system?", the calibration dialog, and on keep
     // the calibration in the document and in the station.
     bool CalibrateWire();
@@ -61,6 +68,7 @@ class CObsDocCommands {
     bool Point();
     bool WirePoint();
     bool RawADPoint();
+    bool IonPoint();
     bool InterestPoint();
     // "&Reference	Shft-F5": CDP and gradient only.
     bool CanReference() const;
@@ -121,6 +129,15 @@ class CObsDocCommands {
     // them yet (so that a failed read appends nothing).
     bool PrepareWireSetup(SPendingSetup& pending);
     bool PrepareRawADSetup(SPendingSetup& pending);
+    // ---- The gradient probe's commands (IonDocCommands.cpp) ------------------------------------
+    // The selected probe's rules and calibration, per probe: appended when this document holds
+    // none of that probe yet or its latest differ.
+    bool PrepareIonSetup(SPendingSetup& pending);
+    bool IonReference();
+    bool EditIonSampling();
+    // The probe to work with: the selected one, or the one chosen by name (which then becomes
+    // the selected probe); "" when cancelled.
+    std::string ProbeForCommand();
     void Commit(SPendingSetup& pending);
     void Add(std::unique_ptr<CVelmObs> obs);
 

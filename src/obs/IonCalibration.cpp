@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "obs/IonEditHooks.h"
 #include "obs/ObsRegister.h"
 #include "platform/Format.h"
 
@@ -51,15 +52,57 @@ void CIonCalibration::Serialize(CArchive& ar) {
     ar.Word(type);
 }
 
+std::string IonProbeSection(const std::string& probeName) {
+    return probeName + " ISP/PVP Probe";
+}
+
+bool CIonCalibration::IsUsable() const {
+    return IsComplete() && std::isfinite(slope) && slope != 0.0 && std::isfinite(intercept);
+}
+
 double CIonCalibration::Convert(double v) const {
-    if (!IsComplete()) return v;
+    if (!IsUsable()) return v;
     if (type == kIonNernst) {
         const double c = std::pow(10.0, (v - intercept) / slope);
         if (logScale && c > 0.0) return 3.0 - std::log10(c);
         return c;
     }
-    if (type == kIonPolarographic) return slope * v + intercept;
+    // The fit gives value = slope * concentration + intercept; a reading is turned back into
+    // the concentration it stands for.
+    if (type == kIonPolarographic) return (v - intercept) / slope;
     return 0.0;
+}
+
+bool CIonCalibration::Fit() {
+    const int n = use3 ? 3 : 2;
+    const double conc[3] = {conc1, conc2, conc3};
+    const double volts[3] = {volts1, volts2, volts3};
+    const int sampled[3] = {cal1, cal2, cal3};
+    for (int i = 0; i < n; ++i) {
+        if (!sampled[i] || !std::isfinite(conc[i]) || !std::isfinite(volts[i])) return false;
+        // The logarithm of a concentration that is not above 0 is no number.
+        if (type == kIonNernst && !(conc[i] > 0.0)) return false;
+        for (int j = 0; j < i; ++j)
+            if (conc[i] == conc[j]) return false;
+    }
+    if (n == 2 && volts1 == volts2) return false;
+    double sx = 0.0, sy = 0.0, sxy = 0.0, sxx = 0.0;
+    for (int i = 0; i < n; ++i) {
+        const double x = type == kIonNernst ? std::log10(conc[i]) : conc[i];
+        sx += x;
+        sy += volts[i];
+        sxy += x * volts[i];
+        sxx += x * x;
+    }
+    const double share = n == 2 ? 0.5 : 0.3333333333333333;
+    const double mx = sx * share, my = sy * share;
+    const double s = (sxy - n * mx * my) / (sxx - n * mx * mx);
+    const double b = my - s * mx;
+    // Readings that do not change with the concentration give no line to read back.
+    if (!std::isfinite(s) || s == 0.0 || !std::isfinite(b)) return false;
+    slope = s;
+    intercept = b;
+    return true;
 }
 
 double CIonCalibration::ConcDifference(double a, double b, bool noneA, bool noneB) const {
@@ -113,6 +156,33 @@ void CIonCalibration::CopyCalibrationFrom(const CIonCalibration& o) {
     outputGain = o.outputGain;
     preampGain = o.preampGain;
     type = o.type;
+}
+
+bool CIonCalibration::SameValues(const CIonCalibration& o) const {
+    return name == o.name && conc1 == o.conc1 && conc2 == o.conc2 && conc3 == o.conc3 &&
+           volts1 == o.volts1 && volts2 == o.volts2 && volts3 == o.volts3 &&
+           samplePeriod == o.samplePeriod && loGainAdChan == o.loGainAdChan &&
+           hiGainAdChan == o.hiGainAdChan && daChan == o.daChan && logScale == o.logScale &&
+           slope == o.slope && intercept == o.intercept && autoBath == o.autoBath &&
+           cal1 == o.cal1 && cal2 == o.cal2 && cal3 == o.cal3 && use3 == o.use3 &&
+           outputGain == o.outputGain && preampGain == o.preampGain && type == o.type &&
+           index == o.index;
+}
+
+std::string CIonCalibration::SetupProblem() const {
+    auto adChannel = [](int c) { return c >= 0 && c <= 7; };
+    if (!adChannel(loGainAdChan) || !adChannel(hiGainAdChan))
+        return "The A/D channels of the preamplifier and the main amplifier must be from 0 to 7.";
+    if (daChan != 0 && daChan != 1) return "The bath offset's D/A channel must be 0 or 1.";
+    if (!std::isfinite(outputGain) || outputGain == 0.0 || !std::isfinite(preampGain) ||
+        preampGain == 0.0)
+        return "The preamplifier and main amplifier gains must be numbers other than 0.";
+    return {};
+}
+
+bool CIonCalibration::Open(CDataDocument* document, unsigned options) {
+    if (IonEditHooks().openCalibration) return IonEditHooks().openCalibration(*this, document);
+    return CVelmObs::Open(document, options);
 }
 
 std::unique_ptr<CVelmObs> CIonCalibration::Clone() const {

@@ -86,7 +86,7 @@ bool CIonReading::MeanDifference(const CSampRulesIon& rules, const CIonCalibrati
     if (first < 0 || last < first || last >= nReps) return false;
     if (values.size() < ValueCount()) return false;
     const bool applyCal = rules.applyCal != 0;
-    if (applyCal && (cal == nullptr || !cal->IsComplete())) return false;
+    if (applyCal && (cal == nullptr || !cal->IsUsable())) return false;
     const bool noneI = NoChannel(rules, i), noneJ = NoChannel(rules, j);
     const bool withRef = subtractRef && HasRefValues() && refValues.size() >= ValueCount();
     auto diff = [&](const std::vector<double>& v, int r) {
@@ -181,7 +181,7 @@ int CIonObs::GetValue(double& value, int code, const CDataDocument* document,
             const int p = q.sampleNumber - 1;
             if (p < 0 || p >= nPoints || last >= nReps || values.size() < ValueCount()) return 0;
             const bool applyCal = rules->applyCal != 0;
-            if (applyCal && (cal == nullptr || !cal->IsComplete())) return 0;
+            if (applyCal && (cal == nullptr || !cal->IsUsable())) return 0;
             const bool withRef = subtract && refValues.size() >= ValueCount();
             double sum = 0.0;
             for (int r = first; r <= last; ++r)

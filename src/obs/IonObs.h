@@ -68,6 +68,19 @@ class CIonReference : public CIonReading {
                   unsigned options) const override;
     void Export(std::string& text, const CDataDocument* document, unsigned options) const override;
 
+    // ---- Settings (IonReferenceSettings.cpp) -------------------------------------------------
+    // The station's current reference of the probe `name`, in the probe's section: "Reference"
+    // ("da0=%lf  da1=%lf  numPoints=%d  numReps=%d") and per repetition r "Reference r" with
+    // "%03d:%lf" for each point, two blanks apart.
+    bool SaveSettings() const;
+    // False when the probe has no stored reference. A value that is missing reads as 0; counts
+    // beyond what a path can hold are refused.
+    bool LoadSettings(std::string* problems = nullptr);
+
   protected:
     bool HasRefValues() const override { return false; }
 };
+
+// Most values one gradient reading may hold (8 MB of doubles, and as much again for the
+// reference values of a point).
+inline constexpr size_t kMaxIonValues = size_t{1} << 20;

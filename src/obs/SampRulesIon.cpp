@@ -2,12 +2,23 @@
 
 #include <cmath>
 
+#include "obs/IonEditHooks.h"
 #include "obs/ObsRegister.h"
+#include "obs/Techniques.h"
 #include "platform/Format.h"
 
 namespace {
 const char kPointVersion[] = "VELM Version 1.05";
 bool tiltAboutYSetting = false;
+
+std::function<double(const CDVector4&, const CDVector4&, int)>& MoveTimeEstimator() {
+    static std::function<double(const CDVector4&, const CDVector4&, int)> estimate;
+    return estimate;
+}
+
+bool StartsWith(const std::string& text, const char* prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
 
 bool IsPoint(const CSerializable& o) {
     return dynamic_cast<const CSampPointIon*>(&o) != nullptr;
@@ -74,9 +85,35 @@ void CSampPointIon::Serialize(CArchive& ar) {
 void CSampPointIon::Describe(std::string& text) const {
     text += name;
     text += ": ";
-    StrAppendf(text, "%8.1lf %8.1lf %8.1lf %8.1lf    %6.2lf  %6.2lf  %d+%d (%d:%X>%X)  %lf  %lf",
-               offset.x, offset.y, offset.z, offset.w, wait, average, adChan, daChan, io, port,
-               dataS * 256 + dataA, adGain, daGain);
+    text += ValuesText();
+}
+
+std::string CSampPointIon::ValuesText() const {
+    return StrPrintf("%8.1lf %8.1lf %8.1lf %8.1lf    %6.2lf  %6.2lf  %d+%d (%d:%X>%X)  %lf  %lf",
+                     offset.x, offset.y, offset.z, offset.w, wait, average, adChan, daChan, io,
+                     port, dataS * 256 + dataA, adGain, daGain);
+}
+
+bool CSampPointIon::SameAs(const CSampPointIon& o) const {
+    return name == o.name && offset == o.offset && wait == o.wait && average == o.average &&
+           adChan == o.adChan && daChan == o.daChan && adGain == o.adGain && daGain == o.daGain &&
+           io == o.io && dataA == o.dataA && dataS == o.dataS && port == o.port;
+}
+
+std::string CSampPointIon::Problem() const {
+    if (adChan < -1 || adChan > 7) return "The A/D channel must be from 0 to 7 (-1 for none).";
+    if (daChan < -1 || daChan > 1) return "The D/A channel must be 0 or 1 (-1 for none).";
+    if (!std::isfinite(adGain) || adGain == 0.0 || !std::isfinite(daGain) || daGain == 0.0)
+        return "The A/D and D/A channel gains must be numbers other than 0.";
+    if (!(wait >= 0.0 && wait <= 86400.0) || !(average >= 0.0 && average <= 86400.0))
+        return "The wait and the average must be from 0 to 86400 seconds.";
+    if (dataA < 0 || dataA > 0xFF || dataS < 0 || dataS > 0xFF)
+        return "The assert and standby data must be bytes (0 to FF).";
+    if (port < 0 || port > 0xFFFF) return "The port must be from 0 to FFFF.";
+    if (!std::isfinite(offset.x) || !std::isfinite(offset.y) || !std::isfinite(offset.z) ||
+        !std::isfinite(offset.w))
+        return "The point's position must be numbers.";
+    return {};
 }
 
 void CGradCalcIon::Serialize(CArchive& ar) {
@@ -168,6 +205,68 @@ void CSampRulesIon::CopyRulesFrom(const CSampRulesIon& o) {
     calcs.clear();
     for (const auto& c : o.calcs)
         calcs.push_back(std::make_unique<CGradCalcIon>(*c));
+}
+
+bool CSampRulesIon::SameRules(const CSampRulesIon& o) const {
+    if (name != o.name || rot != o.rot || tilt != o.tilt || bathBefore != o.bathBefore ||
+        bathAfter != o.bathAfter || da0From != o.da0From || da1From != o.da1From ||
+        da0AdChan != o.da0AdChan || da1AdChan != o.da1AdChan || bathWait != o.bathWait ||
+        bathAvg != o.bathAvg || useRef != o.useRef || applyCal != o.applyCal ||
+        pathReps != o.pathReps || moveType != o.moveType || csys != o.csys ||
+        points.size() != o.points.size() || calcs.size() != o.calcs.size() || index != o.index)
+        return false;
+    for (size_t i = 0; i < points.size(); ++i)
+        if (!points[i]->SameAs(*o.points[i])) return false;
+    for (size_t i = 0; i < calcs.size(); ++i) {
+        const CGradCalcIon &a = *calcs[i], &b = *o.calcs[i];
+        if (a.name != b.name || a.first != b.first || a.second != b.second) return false;
+    }
+    return true;
+}
+
+void CSampRulesIon::SetMoveTimeEstimator(
+    std::function<double(const CDVector4&, const CDVector4&, int)> estimate) {
+    MoveTimeEstimator() = std::move(estimate);
+}
+
+double CSampRulesIon::EstimateTime(
+    const std::function<double(const CDVector4&, const CDVector4&, int)>& moveTime) const {
+    auto move = [&](const CDVector4& from, const CDVector4& to) {
+        return moveTime ? moveTime(from, to, moveType) : 0.0;
+    };
+    // A reference's bath wait is marked by its sign, but it lasts as long as a point's.
+    const double bath = std::fabs(bathWait) + bathAvg;
+    double t0 = 0.0;
+    if (bathBefore && (da0From || da1From)) t0 += bath;
+    if (bathAfter && (da0From || da1From)) t0 += bath;
+    double pass = 0.0;
+    CDVector4 position, previous;
+    for (const auto& p : points) {
+        const CDVector4 step = p->offset.Rotate(rot, tilt, TiltAboutY());
+        position = csys == kCoordRelative ? position + step : step;
+        if (StartsWith(p->name, "KorbeRead")) continue;
+        pass += move(previous, position) + p->wait + p->average;
+        previous = position;
+    }
+    pass += move(previous, CDVector4());
+    return pathReps * pass + t0;
+}
+
+double CSampRulesIon::GetNumber() const {
+    return EstimateTime(MoveTimeEstimator());
+}
+
+std::unique_ptr<CVelmObs> CSampRulesIon::TakeObservation(CTechniques& techniques) {
+    return techniques.TakeIon(*this);
+}
+
+bool CSampRulesIon::Edit(CTechniques& techniques) {
+    return techniques.EditIonRules(*this);
+}
+
+bool CSampRulesIon::Open(CDataDocument* document, unsigned options) {
+    if (IonEditHooks().openRules) return IonEditHooks().openRules(*this, document);
+    return CVelmObs::Open(document, options);
 }
 
 std::unique_ptr<CVelmObs> CSampRulesIon::Clone() const {

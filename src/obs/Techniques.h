@@ -10,6 +10,7 @@
 class CVelmObs;
 class CSampRulesWire;
 class CSampRulesRawAD;
+class CSampRulesIon;
 
 class CTechniques {
   public:
@@ -20,9 +21,17 @@ class CTechniques {
     virtual std::unique_ptr<CVelmObs> TakeWire(const CSampRulesWire& rules) = 0;
     // A raw A/D observation by averages or a burst.
     virtual std::unique_ptr<CVelmObs> TakeRawAD(const CSampRulesRawAD& rules) = 0;
+    // A gradient observation along the rules' path on the tip stage, or a gradient reference
+    // (which becomes the station's reference for the probe) when the rules are marked for
+    // references.
+    virtual std::unique_ptr<CVelmObs> TakeIon(const CSampRulesIon& rules) = 0;
 
     // The rules' dialog on the values under `key` of velm.ini; OK stamps the rules and saves
     // them there. False when cancelled.
     virtual bool EditWireRules(CSampRulesWire& rules, const char* key) = 0;
     virtual bool EditRawADRules(CSampRulesRawAD& rules, const char* key) = 0;
+    // "ISP/PVP Sampling Rules" on the rules of the rules' probe in velm.ini (a probe name is
+    // chosen first when they have none). OK stamps the rules and saves them in the probe's
+    // section; false when cancelled.
+    virtual bool EditIonRules(CSampRulesIon& rules) = 0;
 };

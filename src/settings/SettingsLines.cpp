@@ -1,5 +1,6 @@
 #include "settings/SettingsLines.h"
 
+#include "platform/Services.h"
 #include "settings/Profile.h"
 
 std::optional<std::string> ReadSettingsText(std::string_view section, std::string_view key) {
@@ -19,4 +20,11 @@ void AddSettingsProblem(std::string* problems, std::string_view section, std::st
     *problems += key;
     *problems += "=";
     *problems += text;
+}
+
+void ShowSettingsProblems(const std::string& problems) {
+    if (problems.empty()) return;
+    Prompt().Message("These measurement settings in velm.ini could not be used:" + problems +
+                         "\n\nDefaults are used in their place where the values could not be read.",
+                     EPromptIcon::Exclamation);
 }

@@ -14,3 +14,7 @@ std::optional<std::string> ReadSettingsText(std::string_view section, std::strin
 // Adds "[section] key=text" to `problems` (one line each); `problems` may be null.
 void AddSettingsProblem(std::string* problems, std::string_view section, std::string_view key,
                         const std::string& text);
+
+// Tells the user, in one message, which lines of `problems` (as AddSettingsProblem collects
+// them) could not be used; nothing when it is empty.
+void ShowSettingsProblems(const std::string& problems);

@@ -5,6 +5,8 @@
 
 #include "hw/Devices.h"
 #include "hw/MsWcmc.h"
+#include "obs/IonEditHooks.h"
+#include "obs/SampRulesIon.h"
 #include "obs/SampRulesRawAD.h"
 #include "obs/SampRulesWire.h"
 #include "obs/WireCalibration.h"
@@ -14,6 +16,8 @@
 #include "settings/Profile.h"
 #include "settings/SettingsLines.h"
 #include "tech/Acquisition.h"
+#include "tech/IonCalibrationSession.h"
+#include "tech/IonRulesLogic.h"
 #include "tech/TechDialogs.h"
 #include "tech/WireCalibrationEdit.h"
 
@@ -36,6 +40,8 @@ std::string TechniqueMenuTitle(int measurementType, const std::string& selectedP
 namespace {
 // The station whose stages stamp new observations.
 const CStation* positionSourceOwner = nullptr;
+// The station whose dialogs edit stored gradient rules and calibrations.
+const CStation* ionEditorOwner = nullptr;
 }  // namespace
 
 CStation::CStation(CDevices* devices) : devices(devices) {
@@ -50,7 +56,19 @@ CStation::CStation(CDevices* devices) : devices(devices) {
         SetWireCalibrationEditor([this](CWireCalibration& calibration, CDataDocument* document) {
             return EditWireCalibration(calibration, document, *this);
         });
+        CMsWcmc* tip = &devices->TipSystem();
+        CSampRulesIon::SetMoveTimeEstimator(
+            [tip](const CDVector4& from, const CDVector4& to, int speedMode) {
+                return tip->EstimateMoveTime(from, to, speedMode);
+            });
     }
+    SIonEditHooks hooks;
+    hooks.openRules = [this](CSampRulesIon& rules, CDataDocument* document) {
+        return OpenStoredIonRules(*this, rules, document);
+    };
+    hooks.openCalibration = EditStoredIonCalibration;
+    SetIonEditHooks(std::move(hooks));
+    ionEditorOwner = this;
 }
 
 CStation::~CStation() {
@@ -59,6 +77,11 @@ CStation::~CStation() {
         positionSourceOwner = nullptr;
         SetPositionSource(nullptr);
         SetWireCalibrationEditor(nullptr);
+        CSampRulesIon::SetMoveTimeEstimator(nullptr);
+    }
+    if (ionEditorOwner == this) {
+        ionEditorOwner = nullptr;
+        SetIonEditHooks({});
     }
 }
 
@@ -103,12 +126,7 @@ void CStation::LoadSettings() {
     }
     wireReference.reading = CDVector4();
     LoadWireReferenceLine(wireReference.reading, &problems);
-    if (!problems.empty()) {
-        Prompt().Message("These measurement settings in velm.ini could not be used:" + problems +
-                             "\n\nDefaults are used in their place where the values could not "
-                             "be read.",
-                         EPromptIcon::Exclamation);
-    }
+    ShowSettingsProblems(problems);
 }
 
 bool CStation::LoadOpticalSystem() {

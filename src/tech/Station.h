@@ -6,6 +6,7 @@
 // measure with the same rules and calibration. Stored rules take their observations through it
 // (CTechniques) on the devices it was given.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "obs/OpticalSystem.h"
 #include "obs/Techniques.h"
 #include "obs/WireObs.h"
+#include "tech/IonAcquisition.h"
+#include "tech/IonStation.h"
 
 class CDevices;
 class CSampRulesWire;
@@ -95,6 +98,31 @@ class CStation : public CTechniques {
     std::unique_ptr<CVelmObs> TakeRawAD(const CSampRulesRawAD& rules) override;
     bool EditWireRules(CSampRulesWire& rules, const char* key) override;
     bool EditRawADRules(CSampRulesRawAD& rules, const char* key) override;
+    // A gradient walk on the tip stage with the probe's calibration scale and reference; a
+    // reference becomes the probe's current reference (in memory; the document's reference
+    // command saves the one the user keeps).
+    std::unique_ptr<CVelmObs> TakeIon(const CSampRulesIon& rules) override;
+    bool EditIonRules(CSampRulesIon& rules) override;
+
+    // ---- Gradient probes (IonStation.h, ProbeNames.h) -------------------------------------------
+    // Each probe's rules, calibration and reference, read from velm.ini when first needed.
+    CIonStation& Ion() { return ion; }
+    // The devices measured with (null: none).
+    CDevices* Devices() const { return devices; }
+    // Adds a probe name to the list and velm.ini (nothing to do when it is there already, in
+    // any letter case). False after a message when the name cannot be a probe name.
+    bool AddProbeName(const std::string& name);
+    // Removes a name from the list; its section of velm.ini stays, so adding the name again
+    // brings its rules and calibration back.
+    bool RemoveProbeName(const std::string& name);
+    // `name`, or when it is empty the one chosen in "Select ISP/PVP By Name" (the selected
+    // probe shown first); "" when cancelled.
+    std::string ChooseProbe(const std::string& name);
+    // Called after the probe list changed (the desktop program refreshes its Technique menu).
+    std::function<void()> probeNamesChanged;
+    // Where a walk of `probe`'s rules runs: the board, the tip stage and the probe's scale. Only
+    // with devices.
+    SIonWalkPlace WalkPlace(const std::string& probe);
 
   private:
     void LoadProbeNames(std::string* problems);
@@ -102,4 +130,5 @@ class CStation : public CTechniques {
     bool HasDevices() const;
 
     CDevices* devices = nullptr;
+    CIonStation ion;
 };

@@ -22,12 +22,14 @@
 #include "settings/Profile.h"
 #include "tech/Station.h"
 #include "tech/WireCalibrationSession.h"
+#include "CalibrateCommand.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "calibrate cdp [--distance UM] [--current NA] [--rho R] [--sg G] [--x-axis X|Y|Z] "
-    "[--y-axis X|Y|Z] [DOC.vpo]";
+    "[--y-axis X|Y|Z] [DOC.vpo] | calibrate ion --probe NAME [--type nernst|polarographic] "
+    "[--solutions C1,C2[,C3]]";
 
 int Usage(const char* why) {
     std::fprintf(stderr, "velm-tool calibrate: %s\nusage: velm-tool %s\n", why, kUsage);
@@ -85,8 +87,9 @@ bool RunSteps(CWireCalibrationSession& session) {
     return false;
 }
 
-int RunCalibrate(const std::vector<std::string>& args) {
-    if (args.empty() || args[0] != "cdp") return Usage("only 'cdp' can be calibrated here");
+}  // namespace
+
+int RunCalibrateCdp(const std::vector<std::string>& args) {
     SOptions options;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -174,11 +177,21 @@ int RunCalibrate(const std::vector<std::string>& args) {
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
+namespace {
+
+int RunCalibrate(const std::vector<std::string>& args) {
+    if (!args.empty() && args[0] == "cdp") return RunCalibrateCdp(args);
+    if (!args.empty() && args[0] == "ion") return RunCalibrateIon(args);
+    return Usage("calibrate 'cdp' or 'ion'");
+}
+
 CToolCommandRegistrar calibrateCommand(
     {"calibrate", kUsage,
-     "the CDP calibration on the velm.ini board: reference with the source off, Go and Sample "
-     "for each detector with it on, keep; prints the stored calibration lines and appends the "
-     "calibration (and the reference) to DOC when given",
+     "cdp: the CDP calibration on the velm.ini board (reference with the source off, Go and "
+     "Sample for each detector with it on, keep), printing the stored lines and appending the "
+     "calibration (and the reference) to DOC when given; ion: calibrates gradient probe NAME "
+     "against its standard solutions (the velm.ini ones, or C1,C2[,C3]), keeps it and prints "
+     "its lines",
      RunCalibrate});
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Measure command: point measurements from a terminal or a script, on the board configured in
 // velm.ini, with the station's rules and calibration, appended to a document exactly as
 // Mode > Point appends them (the rules and calibration first when the document needs them).
+// A gradient point walks the named probe's path on the tip stage.
 // --probe-at first moves the probe stage, so a script can place the probe (on the Simulated
 // Station, where the reading depends on it). The stages start at 0 in every run.
 
@@ -27,7 +28,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "measure --technique cdp|rawad [--count N] [--probe-at X,Y,Z,W] DOC.vpo";
+    "measure --technique cdp|rawad|gradient [--probe NAME] [--count N] [--probe-at X,Y,Z,W] "
+    "DOC.vpo";
 constexpr long kMaxCount = 1000000;
 
 int Usage(const char* why) {
@@ -66,16 +68,20 @@ bool PlaceProbe(CMsWcmc& probe, const CDVector4& target) {
 }
 
 int RunMeasure(const std::vector<std::string>& args) {
-    std::string technique, file;
+    std::string technique, file, probe;
     long count = 1;
     std::optional<CDVector4> probeAt;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--technique" || a == "--count" || a == "--probe-at") {
+        if (a == "--technique" || a == "--count" || a == "--probe-at" || a == "--probe") {
             if (i + 1 >= args.size()) return Usage((a + " needs a value").c_str());
             const std::string& value = args[++i];
             if (a == "--technique") {
                 technique = value;
+                continue;
+            }
+            if (a == "--probe") {
+                probe = value;
                 continue;
             }
             if (a == "--probe-at") {
@@ -101,8 +107,12 @@ int RunMeasure(const std::vector<std::string>& args) {
             return Usage("one document only");
         }
     }
-    if (technique != "cdp" && technique != "rawad")
-        return Usage("--technique must be cdp or rawad");
+    if (technique != "cdp" && technique != "rawad" && technique != "gradient")
+        return Usage("--technique must be cdp, rawad or gradient");
+    if (technique == "gradient" && probe.empty())
+        return Usage("a gradient point needs the probe's name (--probe NAME)");
+    if (technique != "gradient" && !probe.empty())
+        return Usage("--probe names the gradient probe of --technique gradient");
     if (file.empty()) return Usage("no document named");
 
     CMainFrame frame;
@@ -118,10 +128,15 @@ int RunMeasure(const std::vector<std::string>& args) {
     if (probeAt && !PlaceProbe(frame.ProbeSystem(), *probeAt)) return 1;
 
     CObsDocCommands commands(doc, frame);
+    // The probe measured with, for this run only (the desktop program's choice stays).
+    if (!probe.empty()) frame.Station().selectedProbe = probe;
     std::vector<const CVelmObs*> added;
     bool ok = true;
     for (long n = 0; n < count && ok; ++n) {
-        ok = technique == "cdp" ? commands.WirePoint() : commands.RawADPoint();
+        if (technique == "gradient")
+            ok = commands.IonPoint();
+        else
+            ok = technique == "cdp" ? commands.WirePoint() : commands.RawADPoint();
         added.insert(added.end(), commands.LastAdded().begin(), commands.LastAdded().end());
     }
     // What was measured before a failure is kept: the document is saved with it.
@@ -143,8 +158,8 @@ int RunMeasure(const std::vector<std::string>& args) {
 CToolCommandRegistrar measureCommand(
     {"measure", kUsage,
      "N point measurements (default 1) with the velm.ini rules and calibration on the velm.ini "
-     "board, appended to DOC (created when missing), after moving the probe to X,Y,Z,W "
-     "(microns) when asked; prints one line per new observation",
+     "board (a gradient probe's by NAME), appended to DOC (created when missing), after moving "
+     "the probe to X,Y,Z,W (microns) when asked; prints one line per new observation",
      RunMeasure});
 
 }  // namespace

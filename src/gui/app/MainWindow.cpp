@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -88,6 +89,47 @@ CMainWindow* TheMainWindow() {
 
 void RunClockIdle() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+namespace {
+// Takes everything the user does out of the event stream, noting whether Esc was pressed: the
+// station stays one thing at a time while its window keeps painting.
+class CEscapeFilter : public QObject {
+  public:
+    bool pressed = false;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::KeyPress:
+                if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) pressed = true;
+                return true;
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::Shortcut:
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::MouseMove:
+            case QEvent::Wheel:
+            case QEvent::ContextMenu:
+            case QEvent::Close:
+                return true;
+            default:
+                return false;
+        }
+    }
+};
+}  // namespace
+
+bool EscapePressedDuringWait() {
+    // Timers that fire while the events are handled find the station busy and skip.
+    CStationBusy::CScope busy;
+    CEscapeFilter filter;
+    QCoreApplication::instance()->installEventFilter(&filter);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::instance()->removeEventFilter(&filter);
+    return filter.pressed;
 }
 
 CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent) {
@@ -279,9 +321,12 @@ void CMainWindow::UpdateActions() {
         if (it->second.visible) action->setVisible(it->second.visible());
     }
     if (QMenu* technique = TechniqueMenu()) {
-        for (QAction* item : technique->findChildren<QAction*>(kIspPvpProbeItem)) {
-            auto it = commands.find(kIspPvpProbeItem);
-            item->setEnabled(it != commands.end() && (!it->second.enabled || it->second.enabled()));
+        for (const char* name : {kIspPvpProbeItem, kIspPvpNewItem, kIspPvpSelectItem}) {
+            auto it = commands.find(name);
+            const bool enabled =
+                it != commands.end() && (!it->second.enabled || it->second.enabled());
+            for (QAction* item : technique->findChildren<QAction*>(name))
+                item->setEnabled(enabled);
         }
     }
 }
@@ -304,6 +349,13 @@ void CMainWindow::UpdateTechniqueMenu() {
         connect(item, &QAction::triggered, this, [this, item] { Dispatch(item); });
     }
     if (station.probeNames.empty()) probes->addAction(tr("(no probe names)"))->setEnabled(false);
+    probes->addSeparator();
+    for (auto [text, name] : {std::pair{"&New ...", kIspPvpNewItem},
+                              std::pair{"Select By &Name ...", kIspPvpSelectItem}}) {
+        QAction* item = probes->addAction(tr(text));
+        item->setObjectName(name);
+        connect(item, &QAction::triggered, this, [this, item] { Dispatch(item); });
+    }
     UpdateActions();
 }
 

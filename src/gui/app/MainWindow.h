@@ -182,3 +182,7 @@ CMainWindow* TheMainWindow();
 // never reads the board in the middle of another reading. main() installs it as the clock's
 // idle hook.
 void RunClockIdle();
+// Whether the user pressed Esc: what is waiting in the event stream is handled as during a
+// clock wait, except that every key press and click is taken out of it. Asked between the
+// steps of a long acquisition.
+bool EscapePressedDuringWait();

@@ -26,3 +26,6 @@ inline constexpr const char* kTechniqueMenu = "techniqueMenu";
 inline constexpr const char* kIspPvpMenu = "techniqueIspPvp";
 // Every item of the "&ISP/PVP" submenu carries this name and the probe name as its data.
 inline constexpr const char* kIspPvpProbeItem = "techniqueIspPvpProbe";
+// The submenu's last two items: a new probe name, and "Select ISP/PVP By Name".
+inline constexpr const char* kIspPvpNewItem = "techniqueIspPvpNew";
+inline constexpr const char* kIspPvpSelectItem = "techniqueIspPvpSelect";

@@ -10,10 +10,12 @@
 #include "app/ObsDocDialogs.h"
 #include "gui/app/DocumentWindow.h"
 #include "gui/app/MainWindow.h"
+#include "gui/app/MenuTable.h"
 #include "gui/app/ObsDocDialogsQt.h"
 #include "gui/obs/ExportDialogs.h"
 #include "gui/obs/ObsView.h"
 #include "gui/platform/QtText.h"
+#include "gui/tech/IonDialogsQt.h"
 #include "gui/tech/TechDialogsQt.h"
 #include "gui/tech/WireCalibrationDialogQt.h"
 #include "obs/DataDocument.h"
@@ -135,12 +137,19 @@ bool DefineTimeRangeWithDialog(int64_t& start, int64_t& end) {
 void AttachObservationCommands(CMainWindow& window) {
     InstallTechDialogs();
     InstallWireCalibrationDialogs();
+    CMainWindow* w = &window;
+    InstallIonDialogs(
+        [w] {
+            if (QAction* setDaOutput = w->Action("techniqueSetDaOutput")) setDaOutput->trigger();
+        },
+        EscapePressedDuringWait);
+    // A probe name made or removed anywhere shows in the Technique menu at once.
+    window.Frame().Station().probeNamesChanged = [w] { w->UpdateTechniqueMenu(); };
     InstallObsDocDialogs();
     InstallExportDialogs(&window);
     SetDefineTimeRangeHook(DefineTimeRangeWithDialog);
 
     CWiring wire(window);
-    CMainWindow* w = &window;
 
     // Technique.
     window.AttachCommand("techniqueCurrentDensity", wire.Technique(kTechniqueCdp));
@@ -157,12 +166,28 @@ void AttachObservationCommands(CMainWindow& window) {
         };
         window.AttachCommand("techniqueIspPvpProbe", probe);
     }
-    window.AttachCommand("techniqueSampling",
-                         wire.OnCommands([](CObsDocCommands& c) { c.EditSampling(); },
-                                         [](CObsDocCommands& c) { return c.CanEditSampling(); }));
+    window.AttachCommand(kIspPvpNewItem, wire.OnCommands([w](CObsDocCommands& c) {
+        if (c.NewProbe()) w->UpdateTechniqueMenu();
+    }));
+    window.AttachCommand(kIspPvpSelectItem, wire.OnCommands([w](CObsDocCommands& c) {
+        c.SelectProbeByName();
+        w->UpdateTechniqueMenu();
+    }));
     window.AttachCommand("techniqueCalibration",
-                         wire.OnCommands([](CObsDocCommands& c) { c.Calibrate(); },
-                                         [](CObsDocCommands& c) { return c.CanCalibrate(); }));
+                         wire.OnCommands(
+                             [w](CObsDocCommands& c) {
+                                 c.Calibrate();
+                                 w->UpdateTechniqueMenu();
+                             },
+                             [](CObsDocCommands& c) { return c.CanCalibrate(); }));
+    window.AttachCommand("techniqueSampling",
+                         wire.OnCommands(
+                             [w](CObsDocCommands& c) {
+                                 c.EditSampling();
+                                 // A probe chosen by name for its rules is the selected one now.
+                                 w->UpdateTechniqueMenu();
+                             },
+                             [](CObsDocCommands& c) { return c.CanEditSampling(); }));
     window.AttachCommand("techniqueSetResistivity",
                          wire.OnCommands([](CObsDocCommands& c) { c.SetResistivity(); }));
 
