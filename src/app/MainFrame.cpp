@@ -9,6 +9,7 @@
 #include "hw/Bmp.h"
 #include "hw/FgBoard.h"
 #include "hw/MsWcmc.h"
+#include "obs/OpticalSystem.h"
 #include "obs/VelmObs.h"
 #include "platform/Format.h"
 #include "platform/NumberEntry.h"
@@ -59,6 +60,8 @@ class CParameterProblems {
 CMainFrame::CMainFrame() {
     devices = std::make_unique<CDevices>();
     station = std::make_unique<CStation>(devices.get());
+    // Positions picked on the camera image read in microns through the optical system.
+    FgBoard().pixelReadout = [this] { return PixelOffsetReadout(FgBoard()); };
     theMainFrame = this;
     LoadParameters();
     SyncZMinimumEntries();

@@ -18,6 +18,7 @@
 #include "obs/LogEntry.h"
 #include "obs/ObsDoc.h"
 #include "obs/ObsDocSettings.h"
+#include "obs/OpticalSystem.h"
 #include "obs/RawADObs.h"
 #include "obs/SampRulesRawAD.h"
 #include "obs/SampRulesWire.h"
@@ -87,9 +88,14 @@ CObsDocCommands::CObsDocCommands(CObsDoc& doc, CMainFrame& frame)
 
 CObsDocCommands::~CObsDocCommands() = default;
 
-void CObsDocCommands::Add(std::unique_ptr<CVelmObs> obs) {
+void CObsDocCommands::Add(std::unique_ptr<CVelmObs> obs, bool countForAutoSave) {
     lastAdded.push_back(obs.get());
-    doc.AddObs(std::move(obs));
+    doc.AddObs(std::move(obs), countForAutoSave);
+}
+
+void CObsDocCommands::AddTaken(CObsList taken) {
+    for (size_t i = 0; i < taken.size(); ++i)
+        Add(std::move(taken[i]), i + 1 == taken.size());
 }
 
 // ---- Technique menu --------------------------------------------------------------------------
@@ -141,16 +147,24 @@ bool CObsDocCommands::EditSampling() {
 }
 
 bool CObsDocCommands::SetResistivity() {
+    lastAdded.clear();
+    // The new calibration is the station's current one with another resistivity: there is
+    // nothing to change before the probe has been calibrated.
+    if (!station.wireCalibration) {
+        Prompt().Message("Define CDP sampling rules and calibration first",
+                         EPromptIcon::Exclamation);
+        return false;
+    }
     CResistivityLogic logic(station.resistivity);
     if (!TechDialogs().SetResistivity(logic)) return false;
-    lastAdded.clear();
     std::unique_ptr<CWireCalibration> calibration;
     try {
-        calibration = CWireCalibration::NewFromSettings();
+        calibration = std::make_unique<CWireCalibration>();
     } catch (const std::bad_alloc&) {
         Prompt().Message("Insufficient Memory for CDP Calibration", EPromptIcon::Exclamation);
         return false;
     }
+    calibration->CopyCalibrationFrom(*station.wireCalibration);
     calibration->Resistivity = logic.value;
     calibration->SaveSettings();
     calibration->StampNow();
@@ -205,8 +219,10 @@ bool CObsDocCommands::PrepareRawADSetup(SPendingSetup& pending) {
 }
 
 void CObsDocCommands::Commit(SPendingSetup& pending) {
+    // The copies go in uncounted: the automatic save that their measurement triggers then
+    // holds the measurement too.
     for (auto& copy : pending.copies)
-        Add(std::move(copy));
+        Add(std::move(copy), false);
     pending.copies.clear();
     if (pending.wireRules) doc.storedWireRules = 1;
     if (pending.wireCalibration) doc.storedWireCal = 1;
@@ -276,12 +292,11 @@ bool CObsDocCommands::RawADPoint() {
         Prompt().Message("Define Raw A/D sampling rules first", EPromptIcon::Exclamation);
         return false;
     }
-    auto obs = Make<CRawADObs>("Insufficient Memory for RawAD Point Observation");
-    if (!obs) return false;
-    if (!AcquireRawAD(*station.rawADRules, *obs, frame.AdBoard())) return false;
+    CObsList taken =
+        station.TakeRawAD(*station.rawADRules, "Insufficient Memory for RawAD Point Observation");
+    if (taken.empty()) return false;
     Commit(pending);
-    for (auto& one : SplitForStorage(std::move(obs)))
-        Add(std::move(one));
+    AddTaken(std::move(taken));
     return true;
 }
 
@@ -535,41 +550,4 @@ bool EditOpenWith() {
 
 void InstallOpenWithRunner() {
     SetOpenExportedFileHook(OpenWithStoredCommand);
-}
-
-// ---- Image points ------------------------------------------------------------------------------
-
-CDVector4 MapImagePointToStage(const CFgBoard& grabber, SPixel pixel, const CDVector4& shown) {
-    // The active optical system's scales; "Default" (one micron per pixel) when none is kept.
-    double scale[4] = {1.0, 1.0, 1.0, 1.0};  // camera 0 x, y; camera 1 x (X-Z), y (Y-Z)
-    double cam1Z = 1.0;
-    const std::string name =
-        Profile().GetProfileString("Optical Systems", "Active system", "Default");
-    const std::string line = Profile().GetProfileString("Optical Systems", name, "");
-    double v[7] = {1.0, 1.0, 0.0, 1.0, 1.0, 1.0, 0.0};
-    const int n = std::sscanf(line.c_str(), "%lf, %lf, %lf; %lf, %lf, %lf, %lf", &v[0], &v[1],
-                              &v[2], &v[3], &v[4], &v[5], &v[6]);
-    auto take = [&](int i, double& field) {
-        if (n > i && std::isfinite(v[i])) field = v[i];
-    };
-    take(0, scale[0]);
-    take(1, scale[1]);
-    take(3, scale[2]);
-    take(4, scale[3]);
-    take(5, cam1Z);
-
-    CDVector4 position = shown;
-    const SPixel origin = grabber.Origin(grabber.currentCamera);
-    const double dx = pixel.x - origin.x, dy = pixel.y - origin.y;
-    if (grabber.currentCamera == 1) {
-        if (grabber.cam1Axis == kCameraPlaneXZ)
-            position.x += dx * scale[2];
-        else
-            position.y += dx * scale[3];
-        position.z += dy * cam1Z;
-    } else {
-        position.x += dx * scale[0];
-        position.y += dy * scale[1];
-    }
-    return position;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "hw/fg/FgTypes.h"
+#include "obs/VelmObs.h"
 #include "platform/Vector4.h"
 
 class CDataDocument;
@@ -47,7 +48,8 @@ class CObsDocCommands {
     // "&Sampling ...	F6": the current technique's rules (CDP and raw A/D here).
     bool CanEditSampling() const;
     bool EditSampling();
-    // "Set &Resistivity	Ctrl-F7".
+    // "Set &Resistivity	Ctrl-F7": the station's current calibration with another
+    // resistivity, appended and kept as the current one. Refused without a calibration.
     bool SetResistivity();
 
     // ---- Mode menu ------------------------------------------------------------------------
@@ -116,7 +118,12 @@ class CObsDocCommands {
     bool PrepareWireSetup(SPendingSetup& pending);
     bool PrepareRawADSetup(SPendingSetup& pending);
     void Commit(SPendingSetup& pending);
-    void Add(std::unique_ptr<CVelmObs> obs);
+    // Adds what the user took (counted for automatic saving); `countForAutoSave` false for
+    // copies of rules and calibrations.
+    void Add(std::unique_ptr<CVelmObs> obs, bool countForAutoSave = true);
+    // Adds the observations of one acquisition, counted once for automatic saving (at the last
+    // one, so that a save holds all of them).
+    void AddTaken(CObsList taken);
 
     CObsDoc& doc;
     CMainFrame& frame;
@@ -139,8 +146,3 @@ bool OpenWithStoredCommand(const std::string& between);
 void InstallOpenWithRunner();
 // "Open Observations With ...": edits and stores the program (from any window).
 bool EditOpenWith();
-
-// Camera pixel to stage position with the active optical system of velm.ini ("Default", one
-// micron per pixel, when there is none) and the frame grabber's origins.
-CDVector4 MapImagePointToStage(const class CFgBoard& grabber, SPixel pixel,
-                               const CDVector4& shownPosition);

@@ -198,6 +198,7 @@ std::optional<SPixel> CFgBoard::TryPickOnImage(const std::string& prompt,
                                                const SPickMarkers& markers) {
     if (!SelectCamera(currentCamera)) return std::nullopt;  // no usable camera
     CPickOnImageLogic logic(*this, prompt, markers);
+    if (pixelReadout) logic.pixelToMicrons = pixelReadout();
     logic.Grab();
     if (!FgDialogs().PickOnImage(logic) || !logic.result) return std::nullopt;
     return logic.result;

@@ -20,6 +20,7 @@
 #include "hw/fg/FgDialogs.h"
 #include "hw/fg/FgTypes.h"
 #include "hw/fg/ImageAcquisition.h"
+#include "platform/Vector4.h"
 
 class CLiveVideo;
 class CLiveFrameSource;
@@ -141,6 +142,13 @@ class CFgBoard {
     // Keeps a pixel kPickMargin inside the capture area.
     SPixel ClampPick(SPixel pixel) const;
     SPixel Origin(int camera) const { return camera == 1 ? origin1 : origin0; }
+
+    // What "( X, Y, Z, W ) microns from origin:" shows for a pixel under the cursor. The
+    // optical systems live above the devices, so whoever owns the grabber installs the
+    // mapping; each pick asks it once for the mapping in force. Without one the line stays
+    // empty.
+    using CPixelReadout = std::function<std::optional<CDVector4>(int camera, SPixel pixel)>;
+    std::function<CPixelReadout()> pixelReadout;
 
     // "Show Origin": the user clicks each installed camera's origin; then camera 0 is selected
     // again and the settings are saved. A cancelled click keeps that camera's origin.

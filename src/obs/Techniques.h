@@ -7,7 +7,8 @@
 
 #include <memory>
 
-class CVelmObs;
+#include "obs/VelmObs.h"
+
 class CSampRulesWire;
 class CSampRulesRawAD;
 
@@ -18,8 +19,10 @@ class CTechniques {
     // A CDP point, or a reference when the rules are marked for references; null (after a
     // message) when it could not be taken.
     virtual std::unique_ptr<CVelmObs> TakeWire(const CSampRulesWire& rules) = 0;
-    // A raw A/D observation by averages or a burst.
-    virtual std::unique_ptr<CVelmObs> TakeRawAD(const CSampRulesRawAD& rules) = 0;
+    // A raw A/D observation by averages or a burst, ready to be stored: a burst of several
+    // channels comes as one observation per channel. Empty (after a message) when it could
+    // not be taken.
+    virtual CObsList TakeRawAD(const CSampRulesRawAD& rules) = 0;
 
     // The rules' dialog on the values under `key` of velm.ini; OK stamps the rules and saves
     // them there. False when cancelled.
