@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <clocale>
 #include <cstdlib>
 
+#include "gui/app/DesktopLook.h"
 #include "support/TestEnv.h"
 
 int main(int argc, char** argv) {
@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
     setenv("XDG_CONFIG_HOME", scratch.Path().c_str(), 1);
     setenv("HOME", scratch.Path().c_str(), 1);
     QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
+    // The program's own start-up settings (locale, names, style), in the light colours.
+    SetUpApplication(EColourScheme::Light);
     CProfile fallback(scratch.File("velm.ini"));
     SetProfile(&fallback);
     ::testing::InitGoogleTest(&argc, argv);
