@@ -213,10 +213,14 @@ bool CMainFrame::OnKey(EMotionKey key, int repeat, bool ctrl) {
     // Escape lets go of the mouse whatever the keyboard boxes say: with the pointer pinned and
     // hidden it is the user's only way out.
     if (key == EMotionKey::Escape) {
-        if (!mouseActive && !probeMouse && !sampleMouse) return false;
-        EndMouseControl();
+        const bool mouse = mouseActive || probeMouse || sampleMouse;
+        if (mouse) EndMouseControl();
         // While "Go To A Position" jogs a stage the dialog ends the jog on the same key.
-        return !jog.has_value();
+        if (jog) return false;
+        // The button reads "<Esc> - End" while control is on: the key ends it.
+        const bool control = kbdMouseEnabled;
+        if (control) EnableKbdMouse(false);
+        return mouse || control;
     }
     if (!probeKbd && !sampleKbd) return false;
     if (repeat < 1) repeat = 1;
@@ -373,6 +377,10 @@ void CMainFrame::SetSpeedMode(EStage stage, unsigned mode) {
     if (!ValidSpeedMode(mode)) return;
     (stage == EStage::Probe ? probeSpeedMode : sampleSpeedMode) = mode;
     SaveParameters();
+}
+
+std::string CMainFrame::EnableButtonText() const {
+    return kbdMouseEnabled ? "<Esc> - End" : "Enable Kbd/Mouse ...";
 }
 
 void CMainFrame::EnableKbdMouse(bool on) {

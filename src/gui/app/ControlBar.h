@@ -48,4 +48,5 @@ class CControlBar : public QWidget {
     QLineEdit* micronsPer50Pix = nullptr;
     SStageWidgets stages[2];
     QLabel* memory = nullptr;
+    bool shownOn = false;  // keyboard and mouse control as last shown
 };
