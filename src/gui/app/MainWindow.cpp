@@ -6,12 +6,15 @@
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -20,6 +23,7 @@
 #include "app/ObsDocCommands.h"
 #include "gui/app/AdBoardTestDialog.h"
 #include "gui/app/ControlBar.h"
+#include "gui/app/DesktopLook.h"
 #include "gui/app/Dialogs.h"
 #include "gui/app/FileDialogs.h"
 #include "gui/app/MenuTable.h"
@@ -46,6 +50,32 @@
 
 namespace {
 CMainWindow* theMainWindow = nullptr;
+
+// The toolbar: the commands a researcher uses every minute. An entry is shown once a command
+// is attached to it, so Watch and Grid Scan take their places when they are built. A null name
+// separates groups.
+struct SToolBarEntry {
+    const char* name;
+    const char* themeIcon;  // the desktop icon theme's name ("" when it has none that fits)
+    const char* builtIn;    // the drawing used without one
+};
+const SToolBarEntry kToolBar[] = {
+    {"fileNew", "document-new", "new"},
+    {"fileOpen", "document-open", "open"},
+    {"fileSave", "document-save", "save"},
+    {nullptr, nullptr, nullptr},
+    {"modePoint", "", "point"},
+    {"modeReference", "", "reference"},
+    {"modeWatch", "", "watch"},
+    {"modeGridScan", "", "gridScan"},
+    {nullptr, nullptr, nullptr},
+    {"editLogEntry", "", "log"},
+};
+// Menu entries with an icon but no place on the toolbar.
+const SToolBarEntry kMenuIcons[] = {
+    {"fileExit", "application-exit", "exit"},
+    {"helpIndex", "help-contents", "help"},
+};
 
 // A menu text shows "&" as a mnemonic mark; a name that holds one must show it as written.
 std::string EscapeMnemonics(const std::string& text) {
@@ -123,7 +153,17 @@ CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent) {
     controlBar = new CControlBar(*frame, this);
     controlDock = new QDockWidget(tr("Control"), this);
     controlDock->setObjectName("controlDock");
-    controlDock->setWidget(controlBar);
+    // On a short screen the control bar scrolls rather than making the window taller than
+    // the screen.
+    auto* controlScroll = new QScrollArea(controlDock);
+    controlScroll->setObjectName("controlScroll");
+    controlScroll->setWidget(controlBar);
+    controlScroll->setWidgetResizable(true);
+    controlScroll->setFrameShape(QFrame::NoFrame);
+    controlScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    controlScroll->setMinimumWidth(controlBar->sizeHint().width() +
+                                   controlScroll->verticalScrollBar()->sizeHint().width());
+    controlDock->setWidget(controlScroll);
     controlDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     controlDock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
     addDockWidget(Qt::LeftDockWidgetArea, controlDock);
@@ -132,25 +172,27 @@ CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent) {
     toolBar = addToolBar(tr("Toolbar"));
     toolBar->setObjectName("toolBar");
     toolBar->setMovable(false);
-    toolBar->setIconSize(QSize(18, 18));
-    QStyle* s = style();
-    const std::pair<const char*, QStyle::StandardPixmap> tools[] = {
-        {"fileNew", QStyle::SP_FileIcon},
-        {"fileOpen", QStyle::SP_DialogOpenButton},
-        {"fileSave", QStyle::SP_DialogSaveButton},
-        {"helpAbout", QStyle::SP_MessageBoxInformation}};
-    for (const auto& [name, pixmap] : tools) {
-        if (QAction* action = Action(name)) {
-            action->setIcon(s->standardIcon(pixmap));
-            toolBar->addAction(action);
-        }
-    }
+    toolBar->setIconSize(QSize(22, 22));
+    toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    for (const SToolBarEntry& entry : kToolBar)
+        if (entry.name)
+            if (QAction* action = Action(entry.name))
+                action->setIcon(CommandIcon(entry.themeIcon, entry.builtIn));
+    for (const SToolBarEntry& entry : kMenuIcons)
+        if (QAction* action = Action(entry.name))
+            action->setIcon(CommandIcon(entry.themeIcon, entry.builtIn));
+    if (QAction* about = Action("helpAbout")) about->setIcon(VelmIcon());
+    motionHint = new QLabel(this);
+    motionHint->setObjectName("motionHint");
+    motionHint->hide();
+    statusBar()->addPermanentWidget(motionHint);
     statusBar()->showMessage(tr("Ready"));
 
     AttachBuiltInCommands();
     AttachObservationCommands(*this);
     ShowMenuSet(kMainFrameMenuSet);
     UpdateTechniqueMenu();
+    FillToolBar();
     UpdateActions();
 
     // Timers run from the window's creation: the memory display always, the D/A tracker while
@@ -251,7 +293,28 @@ QMenu* CMainWindow::TechniqueMenu() const {
 
 void CMainWindow::AttachCommand(const QString& name, SCommand command) {
     commands[name] = std::move(command);
+    FillToolBar();
     UpdateActions();
+}
+
+void CMainWindow::FillToolBar() {
+    if (!toolBar) return;
+    toolBar->clear();
+    bool groupShown = false;
+    for (const SToolBarEntry& entry : kToolBar) {
+        if (!entry.name) {
+            if (groupShown) toolBar->addSeparator();
+            groupShown = false;
+            continue;
+        }
+        QAction* action = Action(entry.name);
+        if (!action || !commands.count(entry.name)) continue;
+        toolBar->addAction(action);
+        groupShown = true;
+    }
+    // A separator left at the end (its group had nothing to show) goes.
+    const QList<QAction*> shown = toolBar->actions();
+    if (!shown.isEmpty() && shown.back()->isSeparator()) toolBar->removeAction(shown.back());
 }
 
 void CMainWindow::Dispatch(QAction* action) {
@@ -435,6 +498,10 @@ void CMainWindow::AttachBuiltInCommands() {
         CAboutDialog dialog(this);
         dialog.exec();
     });
+    commands["helpIndex"] = always([this] {
+        CKeysHelpDialog dialog(this);
+        dialog.exec();
+    });
 }
 
 void CMainWindow::FillRecentFiles(QMenu* menu) {
@@ -485,12 +552,18 @@ CDocumentWindow* CMainWindow::AddDocumentWindow(std::unique_ptr<CDocumentWindow>
         UpdateTitle();
         UpdateActions();
     });
+    // A selection made with the mouse or the keys enables Hide Obs and Show Obs (and their
+    // keys) at once, not when a menu is next opened.
+    connect(raw, &CDocumentWindow::CommandStateChanged, this, &CMainWindow::UpdateActions);
     // When a window goes, the menus follow the one that is now on top (or the frame's own).
     connect(sub, &QObject::destroyed, this,
             [this] { QTimer::singleShot(0, this, &CMainWindow::ActiveWindowChanged); });
     sub->resize(640, 420);
     sub->show();
     mdiArea->setActiveSubWindow(sub);
+    // Every document opens as the first one does: alone it fills the area, with others the
+    // area is shared among them.
+    TileSideBySide();
     ActiveWindowChanged();
     return raw;
 }
@@ -653,9 +726,14 @@ void CMainWindow::ShowMainWindow() {
 }
 
 void CMainWindow::TileSideBySide() {
-    // Side by side, as the documents of a session are usually compared.
+    // Side by side, as the documents of a session are usually compared; more than two would
+    // each be too narrow for the list's columns, so they share the area as tiles.
     QList<QMdiSubWindow*> subs = mdiArea->subWindowList();
     if (subs.isEmpty()) return;
+    if (subs.size() > 2) {
+        mdiArea->tileSubWindows();
+        return;
+    }
     const QRect area = mdiArea->viewport()->rect();
     const int width = area.width() / static_cast<int>(subs.size());
     for (int i = 0; i < subs.size(); ++i)
@@ -684,10 +762,10 @@ void CMainWindow::ShowPosition(EStage stage) {
 void CMainWindow::ShowMotionControl() {
     controlBar->ShowMotionControl();
     inputFilter->SetActive(frame->kbdMouseEnabled);
-    statusBar()->showMessage(frame->kbdMouseEnabled
-                                 ? tr("Keyboard and mouse drive the stages (Esc lets go of "
-                                      "the mouse)")
-                                 : tr("Ready"));
+    // A permanent part of the status bar: other messages do not cover it while control is on.
+    motionHint->setText(tr("Keyboard and mouse drive the stages - Esc ends"));
+    motionHint->setVisible(frame->kbdMouseEnabled);
+    if (!frame->kbdMouseEnabled) statusBar()->showMessage(tr("Ready"));
 }
 
 void CMainWindow::ShowZMinimum(EStage stage) {

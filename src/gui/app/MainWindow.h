@@ -23,6 +23,7 @@
 #include "app/Startup.h"
 #include "gui/app/DocumentWindow.h"
 
+class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -123,6 +124,8 @@ class CMainWindow : public QMainWindow, public CMainFrameView, public CStartupUi
 
   private:
     void BuildMenus();
+    // The toolbar's entries whose commands are attached.
+    void FillToolBar();
     QMenu* BuildMenu(const SMenuItem& item, QWidget* parent);
     QAction* ActionFor(const SMenuItem& item);
     void Dispatch(QAction* action);
@@ -152,6 +155,7 @@ class CMainWindow : public QMainWindow, public CMainFrameView, public CStartupUi
     QDockWidget* controlDock = nullptr;
     QDockWidget* etchRinseBar = nullptr;
     QToolBar* toolBar = nullptr;
+    QLabel* motionHint = nullptr;  // status bar, while keyboard and mouse drive the stages
     std::unique_ptr<CMotionInputFilter> inputFilter;
     std::unique_ptr<CQtPointer> pointer;
     CLiveVideoWindow* liveVideo = nullptr;
