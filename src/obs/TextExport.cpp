@@ -91,9 +91,9 @@ class CTextExportRun {
     bool ok = true;
     int rowNumber = 0;
     std::set<std::string> headings;
-    std::map<std::string, std::string> lastHeadings;  // per-probe key -> its last heading row
+    std::map<std::string, std::string> lastColumns;  // per-probe key -> its last heading's columns
     std::string key;
-    std::string heading;
+    std::string columns;
     const SClassInfo* lastHeadingClass = nullptr;  // a run of one class skips the set lookup
     std::vector<std::string> scanChain;            // scan files being exported, innermost last
 };
@@ -115,14 +115,24 @@ void CTextExportRun::WriteHeadingIfNeeded(const CVelmObs& obs, const CDataDocume
     if (cls != &CRawADObs::classInfo) key += static_cast<const CIonReading&>(obs).name;
     key += '\0';
     AppendInt(key, obs.index);
-    heading.clear();
-    obs.Export(heading, &document, word | ExportFlags::kHeading);
-    auto [last, isNew] = lastHeadings.try_emplace(key, heading);
-    if (!isNew) {
-        if (last->second == heading) return;
-        last->second = heading;
+    // What decides the columns: a raw A/D row's channels and mode (cheap to compare for a
+    // million rows), a gradient row's heading itself.
+    columns.clear();
+    if (cls == &CRawADObs::classInfo) {
+        const CSampRulesRawAD& r = static_cast<const CRawADObs&>(obs).rules;
+        AppendInt(columns, r.FirstChan);
+        columns += ',';
+        AppendInt(columns, r.LastChan);
+        columns += r.average ? 'a' : 'b';
+    } else {
+        obs.Export(columns, &document, word | ExportFlags::kHeading);
     }
-    buffer += heading;
+    auto [last, isNew] = lastColumns.try_emplace(key, columns);
+    if (!isNew) {
+        if (last->second == columns) return;
+        last->second = columns;
+    }
+    obs.Export(buffer, &document, word | ExportFlags::kHeading);
     buffer += '\n';
 }
 
