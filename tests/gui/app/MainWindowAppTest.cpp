@@ -24,15 +24,19 @@
 
 #include "app/MainFrame.h"
 #include "app/Startup.h"
+#include "gui/GuiTestSupport.h"
 #include "gui/app/ControlBar.h"
 #include "gui/app/DocumentWindow.h"
 #include "gui/app/FileDialogs.h"
 #include "gui/app/MainWindow.h"
 #include "gui/app/MenuTable.h"
 #include "gui/app/MotionInput.h"
+#include "gui/hw/ImageView.h"
+#include "gui/hw/QtFgDialogs.h"
 #include "gui/obs/ObsView.h"
 #include "hw/AdBoard.h"
 #include "hw/Bmp.h"
+#include "hw/FgBoard.h"
 #include "hw/MsWcmc.h"
 #include "hw/fg/FgDialogs.h"
 #include "hw/motion/MotionDialogs.h"
@@ -408,6 +412,22 @@ TEST_F(MainWindowAppTest, ToolbarAndStandardKeys) {
     });
     window.Action("helpIndex")->trigger();
     EXPECT_TRUE(sawHelp);
+}
+
+TEST_F(MainWindowAppTest, ShowPositionReadsMicronsFromTheOriginUnderThePointer) {
+    CMainWindow window;
+    QString shown;
+    OnNext<CPickOnImageDialog>([&](CPickOnImageDialog* d) {
+        // 10 pixels right of and 5 above the origin (320, 240), one micron per pixel.
+        QMouseEvent move(QEvent::MouseMove, QPointF(330, 235),
+                         d->View()->mapToGlobal(QPointF(330, 235)), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(d->View(), &move);
+        shown = d->findChild<QLabel*>("position")->text();
+        d->reject();
+    });
+    window.Frame().FgBoard().PickOnImage("Show probe ...");
+    EXPECT_EQ(shown, "10.0, -5.0, 0.0, 0.0");
 }
 
 TEST_F(MainWindowAppTest, TrackerTimerRunsOnlyWhileAChannelTracks) {
