@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <clocale>
+#include <memory>
 #include <optional>
 
 #include "gui/app/Dialogs.h"
@@ -182,10 +183,10 @@ bool DesktopPrefersDark() {
 }
 
 QPalette FusionPalette(bool dark) {
-    QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"));
-    QPalette light = fusion ? fusion->standardPalette() : QPalette();
-    delete fusion;
-    if (!dark) return light;
+    if (!dark) {
+        const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
+        return fusion ? fusion->standardPalette() : QPalette();
+    }
     QPalette p;
     const QColor window(53, 53, 53), base(35, 35, 35), text(230, 230, 230), disabled(128, 128, 128),
         highlight(42, 130, 218);
