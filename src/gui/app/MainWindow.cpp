@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPageSetupDialog>
+#include <QPointer>
 #include <QPrinter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -299,22 +300,38 @@ void CMainWindow::AttachCommand(const QString& name, SCommand command) {
 
 void CMainWindow::FillToolBar() {
     if (!toolBar) return;
-    toolBar->clear();
+    // The entries to show, a null for each separator between groups that show something.
+    std::vector<QAction*> wanted;
     bool groupShown = false;
     for (const SToolBarEntry& entry : kToolBar) {
         if (!entry.name) {
-            if (groupShown) toolBar->addSeparator();
+            if (groupShown) wanted.push_back(nullptr);
             groupShown = false;
             continue;
         }
         QAction* action = Action(entry.name);
         if (!action || !commands.count(entry.name)) continue;
-        toolBar->addAction(action);
+        wanted.push_back(action);
         groupShown = true;
     }
-    // A separator left at the end (its group had nothing to show) goes.
-    const QList<QAction*> shown = toolBar->actions();
-    if (!shown.isEmpty() && shown.back()->isSeparator()) toolBar->removeAction(shown.back());
+    if (!wanted.empty() && !wanted.back()) wanted.pop_back();
+    std::vector<QAction*> shown;
+    for (QAction* action : toolBar->actions())
+        shown.push_back(action->isSeparator() ? nullptr : action);
+    if (shown == wanted) return;
+    // Rebuilding deletes the toolbar's buttons: never under the feet of the one that was just
+    // pressed (a command that attaches another).
+    if (dispatching > 0) {
+        QTimer::singleShot(0, this, &CMainWindow::FillToolBar);
+        return;
+    }
+    toolBar->clear();
+    for (QAction* action : wanted) {
+        if (action)
+            toolBar->addAction(action);
+        else
+            toolBar->addSeparator();
+    }
 }
 
 void CMainWindow::Dispatch(QAction* action) {
@@ -323,7 +340,11 @@ void CMainWindow::Dispatch(QAction* action) {
     // The state may have changed since the menu was drawn (a shortcut needs no menu).
     if (it->second.enabled && !it->second.enabled()) return;
     SCommand command = it->second;  // a command may replace itself
+    const QPointer<CMainWindow> alive(this);
+    ++dispatching;
     command.run(*action);
+    if (!alive) return;
+    --dispatching;
     if (theMainWindow == this) UpdateActions();
 }
 

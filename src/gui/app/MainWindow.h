@@ -168,6 +168,7 @@ class CMainWindow : public QMainWindow, public CMainFrameView, public CStartupUi
     std::map<int, std::vector<QMenu*>> menuBars;
     int currentMenuSet = -1;
     bool tilePending = false;
+    int dispatching = 0;  // commands running now
     std::map<EDocType, int> newDocumentCounts;
 };
 
