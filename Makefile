@@ -67,8 +67,9 @@ demo: build
 
 # A picture of the program without a display: velm's own start-up under Xvfb on a scratch
 # settings file and data folder (.demo/shot/), one new observation document, the whole window
-# written to $(SCREENSHOT).
+# written to $(SCREENSHOT). SCHEME=dark (or light) picks the colours; by default the desktop's.
 SCREENSHOT ?= $(CURDIR)/$(BUILD)/velm-screenshot.png
+SCHEME     ?=
 SHOT_DIR   := $(DEMO_DIR)/shot
 screenshot: build
 	@rm -rf $(SHOT_DIR) && mkdir -p $(SHOT_DIR)/config/velm $(SHOT_DIR)/data $(SHOT_DIR)/run
@@ -76,7 +77,8 @@ screenshot: build
 	@sed "s|@DATA@|$(SHOT_DIR)/data|" packaging/demo-velm.ini > $(SHOT_DIR)/config/velm/velm.ini
 	cd $(SHOT_DIR)/data && XDG_CONFIG_HOME=$(SHOT_DIR)/config XDG_RUNTIME_DIR=$(SHOT_DIR)/run \
 	    xvfb-run -a -s "-screen 0 1280x800x24" \
-	    $(CURDIR)/$(BUILD)/src/velm-screenshot $(SHOT_DIR)/config/velm/velm.ini $(SCREENSHOT)
+	    $(CURDIR)/$(BUILD)/src/velm-screenshot $(if $(SCHEME),--$(SCHEME)) \
+	    $(SHOT_DIR)/config/velm/velm.ini $(SCREENSHOT)
 
 bench: build
 	$(BUILD)/bench/velm_bench

@@ -1,33 +1,40 @@
-// velm-screenshot SETTINGS PNG: starts the program's own main window on a settings file, as
-// a user who chooses "New File" in "VELM File Locations" would, and writes a picture of the
-// whole window. `make screenshot` runs it under Xvfb, so the program can be seen without a
-// display. Messages that would need an answer take their default button.
+// velm-screenshot [--light|--dark] SETTINGS PNG: starts the program's own main window on a
+// settings file, as a user who chooses "New File" in "VELM File Locations" would, and writes a
+// picture of the whole window, in the light or dark colours (default: the desktop's).
+// `make screenshot` runs it under Xvfb, so the program can be seen without a display.
+// Messages that would need an answer take their default button.
 
 #include <QApplication>
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
-#include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
-#include "gui/app/Dialogs.h"
+#include "gui/app/DesktopLook.h"
 #include "gui/app/MainWindow.h"
 #include "platform/Services.h"
 #include "settings/Profile.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
+    EColourScheme scheme = EColourScheme::Desktop;
+    if (argc >= 2 && std::strcmp(argv[1], "--dark") == 0) scheme = EColourScheme::Dark;
+    if (argc >= 2 && std::strcmp(argv[1], "--light") == 0) scheme = EColourScheme::Light;
+    if (scheme != EColourScheme::Desktop) {
+        ++argv;
+        --argc;
+    }
     if (argc != 3 && argc != 4) {
-        std::fprintf(stderr, "usage: velm-screenshot SETTINGS-FILE OUTPUT.png [DOCUMENT]\n");
+        std::fprintf(stderr,
+                     "usage: velm-screenshot [--light|--dark] SETTINGS-FILE OUTPUT.png "
+                     "[DOCUMENT]\n");
         return 2;
     }
-    QApplication::setApplicationName("velm");
-    QApplication::setApplicationDisplayName(kAppShortTitle);
-    QApplication::setWindowIcon(VelmIcon());
+    SetUpApplication(scheme);
 
     CProfile profile(argv[1]);
     SetProfile(&profile);

@@ -9,6 +9,7 @@
 #include "hw/Bmp.h"
 #include "hw/FgBoard.h"
 #include "hw/MsWcmc.h"
+#include "obs/OpticalSystem.h"
 #include "obs/VelmObs.h"
 #include "platform/Format.h"
 #include "platform/NumberEntry.h"
@@ -64,11 +65,11 @@ CMainFrame::CMainFrame() {
     station = std::make_unique<CStation>(devices.get());
     theMainFrame = this;
     station->LoadOpticalSystem();
-    // The pick dialog's read-out: the stage position under the cursor, as the probe stage
-    // stands now.
+    // The pick dialog's read-out: microns from the camera's origin under the cursor, through
+    // the active optical system.
     FgBoard().pixelToMicrons = [this](int camera, SPixel pixel) {
         return station->opticalSystem.ImageToStage(pixel, CameraViewOf(FgBoard(), camera),
-                                                   ProbeSystem().Position());
+                                                   CDVector4());
     };
     LoadParameters();
     SyncZMinimumEntries();
@@ -220,10 +221,14 @@ bool CMainFrame::OnKey(EMotionKey key, int repeat, bool ctrl) {
     // Escape lets go of the mouse whatever the keyboard boxes say: with the pointer pinned and
     // hidden it is the user's only way out.
     if (key == EMotionKey::Escape) {
-        if (!mouseActive && !probeMouse && !sampleMouse) return false;
-        EndMouseControl();
+        const bool mouse = mouseActive || probeMouse || sampleMouse;
+        if (mouse) EndMouseControl();
         // While "Go To A Position" jogs a stage the dialog ends the jog on the same key.
-        return !jog.has_value();
+        if (jog) return false;
+        // The button reads "<Esc> - End" while control is on: the key ends it.
+        const bool control = kbdMouseEnabled;
+        if (control) EnableKbdMouse(false);
+        return mouse || control;
     }
     if (!probeKbd && !sampleKbd) return false;
     if (repeat < 1) repeat = 1;
@@ -380,6 +385,10 @@ void CMainFrame::SetSpeedMode(EStage stage, unsigned mode) {
     if (!ValidSpeedMode(mode)) return;
     (stage == EStage::Probe ? probeSpeedMode : sampleSpeedMode) = mode;
     SaveParameters();
+}
+
+std::string CMainFrame::EnableButtonText() const {
+    return kbdMouseEnabled ? "<Esc> - End" : "Enable Kbd/Mouse ...";
 }
 
 void CMainFrame::EnableKbdMouse(bool on) {

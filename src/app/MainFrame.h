@@ -161,7 +161,10 @@ class CMainFrame {
 
     // ---- Keyboard and mouse ----------------------------------------------------------------
     // A key press (repeat count, Ctrl held). True when the key was taken for the stages.
+    // Escape lets go of the mouse and ends keyboard and mouse control.
     bool OnKey(EMotionKey key, int repeat, bool ctrl);
+    // The text of "Enable Kbd/Mouse ...", which reads "<Esc> - End" while control is on.
+    std::string EnableButtonText() const;
     // A pointer movement to screen position (x, y). True when it drove a stage.
     bool OnMouseMove(int x, int y);
     // A left click. While the mouse drives a stage the pointer is pinned to the middle of the

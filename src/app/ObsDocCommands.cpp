@@ -19,6 +19,7 @@
 #include "obs/LogEntry.h"
 #include "obs/ObsDoc.h"
 #include "obs/ObsDocSettings.h"
+#include "obs/OpticalSystem.h"
 #include "obs/RawADObs.h"
 #include "obs/SampRulesRawAD.h"
 #include "obs/SampRulesWire.h"
@@ -72,9 +73,14 @@ CObsDocCommands::CObsDocCommands(CObsDoc& doc, CMainFrame& frame)
 
 CObsDocCommands::~CObsDocCommands() = default;
 
-void CObsDocCommands::Add(std::unique_ptr<CVelmObs> obs) {
+void CObsDocCommands::Add(std::unique_ptr<CVelmObs> obs, bool countForAutoSave) {
     lastAdded.push_back(obs.get());
-    doc.AddObs(std::move(obs));
+    doc.AddObs(std::move(obs), countForAutoSave);
+}
+
+void CObsDocCommands::AddTaken(CObsList taken) {
+    for (size_t i = 0; i < taken.size(); ++i)
+        Add(std::move(taken[i]), i + 1 == taken.size());
 }
 
 // ---- Technique menu --------------------------------------------------------------------------
@@ -128,11 +134,24 @@ bool CObsDocCommands::EditSampling() {
 }
 
 bool CObsDocCommands::SetResistivity() {
+    lastAdded.clear();
+    // The new calibration is the station's current one with another resistivity: there is
+    // nothing to change before the probe has been calibrated.
+    if (!station.wireCalibration) {
+        Prompt().Message("Define CDP sampling rules and calibration first",
+                         EPromptIcon::Exclamation);
+        return false;
+    }
     CResistivityLogic logic(station.resistivity);
     if (!TechDialogs().SetResistivity(logic)) return false;
-    lastAdded.clear();
-    std::unique_ptr<CWireCalibration> calibration = CalibrationFromSettings();
-    if (!calibration) return false;
+    std::unique_ptr<CWireCalibration> calibration;
+    try {
+        calibration = std::make_unique<CWireCalibration>();
+    } catch (const std::bad_alloc&) {
+        Prompt().Message("Insufficient Memory for CDP Calibration", EPromptIcon::Exclamation);
+        return false;
+    }
+    calibration->CopyCalibrationFrom(*station.wireCalibration);
     calibration->Resistivity = logic.value;
     calibration->SaveSettings();
     calibration->StampNow();
@@ -220,8 +239,10 @@ bool CObsDocCommands::PrepareRawADSetup(SPendingSetup& pending) {
 }
 
 void CObsDocCommands::Commit(SPendingSetup& pending) {
+    // The copies go in uncounted: the automatic save that their measurement triggers then
+    // holds the measurement too.
     for (auto& copy : pending.copies)
-        Add(std::move(copy));
+        Add(std::move(copy), false);
     pending.copies.clear();
     if (pending.wireRules) doc.storedWireRules = 1;
     if (pending.wireCalibration) doc.storedWireCal = 1;
@@ -286,12 +307,11 @@ bool CObsDocCommands::RawADPoint() {
         Prompt().Message("Define Raw A/D sampling rules first", EPromptIcon::Exclamation);
         return false;
     }
-    auto obs = Make<CRawADObs>("Insufficient Memory for RawAD Point Observation");
-    if (!obs) return false;
-    if (!AcquireRawAD(*station.rawADRules, *obs, frame.AdBoard())) return false;
+    CObsList taken =
+        station.TakeRawAD(*station.rawADRules, "Insufficient Memory for RawAD Point Observation");
+    if (taken.empty()) return false;
     Commit(pending);
-    for (auto& one : SplitForStorage(std::move(obs)))
-        Add(std::move(one));
+    AddTaken(std::move(taken));
     return true;
 }
 

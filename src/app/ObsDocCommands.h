@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "hw/fg/FgTypes.h"
+#include "obs/VelmObs.h"
 #include "platform/Vector4.h"
 
 class CDataDocument;
@@ -52,7 +53,8 @@ class CObsDocCommands {
     // "&Sampling ...	F6": the current technique's rules (CDP, gradient and raw A/D here).
     bool CanEditSampling() const;
     bool EditSampling();
-    // "Set &Resistivity	Ctrl-F7".
+    // "Set &Resistivity	Ctrl-F7": the station's current calibration with another
+    // resistivity, appended and kept as the current one. Refused without a calibration.
     bool SetResistivity();
     // "&Calibration...	F7" by technique. True when a calibration was kept and added.
     bool CanCalibrate() const;
@@ -139,7 +141,12 @@ class CObsDocCommands {
     // the selected probe); "" when cancelled.
     std::string ProbeForCommand();
     void Commit(SPendingSetup& pending);
-    void Add(std::unique_ptr<CVelmObs> obs);
+    // Adds what the user took (counted for automatic saving); `countForAutoSave` false for
+    // copies of rules and calibrations.
+    void Add(std::unique_ptr<CVelmObs> obs, bool countForAutoSave = true);
+    // Adds the observations of one acquisition, counted once for automatic saving (at the last
+    // one, so that a save holds all of them).
+    void AddTaken(CObsList taken);
 
     CObsDoc& doc;
     CMainFrame& frame;

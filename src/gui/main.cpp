@@ -2,10 +2,9 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <clocale>
 
 #include "app/Startup.h"
-#include "gui/app/Dialogs.h"
+#include "gui/app/DesktopLook.h"
 #include "gui/app/MainWindow.h"
 #include "gui/platform/QtPrompt.h"
 #include "gui/platform/QtText.h"
@@ -15,12 +14,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    // Qt adopts the user's locale; the file formats need "." as the decimal point everywhere.
-    std::setlocale(LC_NUMERIC, "C");
-    QApplication::setApplicationName("velm");
-    QApplication::setApplicationDisplayName(kAppShortTitle);
-    QApplication::setDesktopFileName("velm");
-    QApplication::setWindowIcon(VelmIcon());
+    SetUpApplication();
 
     CProfile profile(CProfile::DefaultPath());
     SetProfile(&profile);

@@ -146,8 +146,9 @@ class CFgBoard {
     // Keeps a pixel kPickMargin inside the capture area.
     SPixel ClampPick(SPixel pixel) const;
     SPixel Origin(int camera) const { return camera == 1 ? origin1 : origin0; }
-    // The stage position a pixel of a camera shows, for the read-out of "Show Position on
-    // Frame Grabber" (the main frame installs the optical-system mapping; none: no read-out).
+    // What "( X, Y, Z, W ) microns from origin:" shows for a pixel under the cursor: the stage
+    // offset from the camera's origin. The optical systems live above the devices, so whoever
+    // owns the grabber installs the mapping; without one the line stays empty.
     std::function<std::optional<CDVector4>(int camera, SPixel pixel)> pixelToMicrons;
 
     // "Show Origin": the user clicks each installed camera's origin; then camera 0 is selected

@@ -35,7 +35,7 @@ CDataDocument::CDataDocument() {
 
 CDataDocument::~CDataDocument() = default;
 
-bool CDataDocument::AddObs(std::unique_ptr<CVelmObs> obs) {
+bool CDataDocument::AddObs(std::unique_ptr<CVelmObs> obs, bool countForAutoSave) {
     if (!obs) return false;
     size_t at = observations.size();
     while (at > 0 && obs->IsEarlierThan(*observations[at - 1]))
@@ -48,7 +48,7 @@ bool CDataDocument::AddObs(std::unique_ptr<CVelmObs> obs) {
     else
         registerValid = false;
     SetModifiedFlag(true);
-    if (autoSave) {
+    if (autoSave && countForAutoSave) {
         if (autoSaveCount > numAutoSaveObs) {
             if (autoSaveHook)
                 autoSaveHook(*this);

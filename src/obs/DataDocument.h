@@ -19,8 +19,6 @@ inline constexpr int kViewAll = 32959;
 inline constexpr int kViewLatestHalfHour = 32932;
 inline constexpr int kViewFixed = 32931;
 
-using CObsList = std::vector<std::unique_ptr<CVelmObs>>;
-
 // Reads or writes an owned object list: count, then each element as an object reference.
 // Loading accepts only observations, refuses an object owned twice, and skips empty entries.
 void SerializeObsList(CArchive& ar, CObsList& list);
@@ -36,7 +34,11 @@ class CDataDocument {
     // Inserts `obs` after the last observation not later than it (so observations taken now
     // go to the end and equal stamps keep their order), marks the document modified, counts
     // it for automatic saving and refreshes the views. False only for no observation.
-    bool AddObs(std::unique_ptr<CVelmObs> obs);
+    // Automatic saving counts what the user took; the copies of rules and calibrations that
+    // go in before a measurement, and all but the last part of one acquisition, pass
+    // `countForAutoSave` false, so that each automatic save holds the measurement that
+    // triggered it.
+    bool AddObs(std::unique_ptr<CVelmObs> obs, bool countForAutoSave = true);
     // A log entry stamped now (time and positions) with `text`, added with AddObs.
     CVelmObs* AddLogEntry(const std::string& text);
     size_t GetObsCount() const { return observations.size(); }

@@ -33,6 +33,8 @@ const char* const kMonthNames[] = {"January",   "February", "March",    "April",
                                    "September", "October",  "November", "December"};
 
 thread_local CLocalTimeCache exportTimes;
+thread_local bool hasExportReference = false;
+thread_local int64_t exportReference = 0;
 
 }  // namespace
 
@@ -93,6 +95,17 @@ const std::tm& CLocalTimeCache::At(int64_t seconds) {
         hourTm = first;
     }
     return current;
+}
+
+CExportReferenceScope::CExportReferenceScope(int64_t referenceTime)
+    : hadPrevious(hasExportReference), previous(exportReference) {
+    hasExportReference = true;
+    exportReference = referenceTime;
+}
+
+CExportReferenceScope::~CExportReferenceScope() {
+    hasExportReference = hadPrevious;
+    exportReference = previous;
 }
 
 void ResetExportTimeCache() {
@@ -182,7 +195,9 @@ void ExportCommonColumns(const CVelmObs& obs, std::string& text, const CDataDocu
             text += s;
         }
     } else if (options & kTime) {
-        const int64_t reference = document ? document->referenceTime : 0;
+        const int64_t reference = hasExportReference ? exportReference
+                                  : document         ? document->referenceTime
+                                                     : 0;
         const double elapsed = static_cast<double>(obs.time - reference) + obs.milliseconds * 0.001;
         if (options & kHoursFrom)
             AppendLfSep(text, elapsed / 3600.0, s);

@@ -81,8 +81,24 @@ std::string ExportDateText(int64_t seconds);
 // "%m/%d/%y %H:%M:%S" of `seconds` in local time.
 std::string ShortDateTimeText(int64_t seconds);
 
+// While one exists, the elapsed-time columns count from `referenceTime` rather than from the
+// document's own: a text export counts every row of its file, those of the scan documents it
+// includes too, from the reference time chosen in its dialog.
+class CExportReferenceScope {
+  public:
+    explicit CExportReferenceScope(int64_t referenceTime);
+    ~CExportReferenceScope();
+    CExportReferenceScope(const CExportReferenceScope&) = delete;
+    CExportReferenceScope& operator=(const CExportReferenceScope&) = delete;
+
+  private:
+    bool hadPrevious;
+    int64_t previous;
+};
+
 // The common columns at the start of every row (CVelmObs::Export): number label heading,
-// date, time, probe and sample positions as `options` asks. `document` gives the reference
-// time of the elapsed-time columns (0 without a document).
+// date, time, probe and sample positions as `options` asks. The elapsed-time columns count
+// from the export's reference time (CExportReferenceScope), else from `document`'s (0 without
+// a document).
 void ExportCommonColumns(const CVelmObs& obs, std::string& text, const CDataDocument* document,
                          unsigned options);

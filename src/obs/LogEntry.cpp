@@ -32,13 +32,16 @@ void CLogEntry::Describe(std::string& out, const CDataDocument* document, unsign
 }
 
 bool CLogEntry::ExportedFileText(const std::string& text, std::string& between) {
-    const std::string kStart = "Export to file";
-    size_t start = text.find(kStart + " ");
-    if (start == std::string::npos) return false;
-    start += kStart.size();
-    size_t end = text.find("complete.", start);
-    if (end == std::string::npos) return false;
-    between = text.substr(start, end - start);
+    // The entry the exports write, "Export to file %s complete.", and nothing else: the file
+    // name is everything between the two ends, whatever words it holds itself ("complete." in
+    // a folder name, say).
+    static const std::string kStart = "Export to file";
+    static const std::string kEnd = "complete.";
+    if (text.size() < kStart.size() + kEnd.size() + 3 || text.compare(0, kStart.size(), kStart) ||
+        text[kStart.size()] != ' ' || text.compare(text.size() - kEnd.size(), kEnd.size(), kEnd) ||
+        text[text.size() - kEnd.size() - 1] != ' ')
+        return false;
+    between = text.substr(kStart.size(), text.size() - kEnd.size() - kStart.size());
     return true;
 }
 

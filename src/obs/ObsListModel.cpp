@@ -30,6 +30,15 @@ constexpr const char* kHeaderTimeFormat = "%m/%d/%y %H:%M:%S";
 
 }  // namespace
 
+SRgb SelectedLineColor(SRgb c) {
+    // Perceived lightness (0..255) of the complement: below about a third it would vanish in
+    // the dark bar.
+    const SRgb inverse{static_cast<uint8_t>(255 - c.r), static_cast<uint8_t>(255 - c.g),
+                       static_cast<uint8_t>(255 - c.b)};
+    const int lightness = (299 * inverse.r + 587 * inverse.g + 114 * inverse.b) / 1000;
+    return lightness >= 96 ? inverse : c;
+}
+
 std::string ExportRowForClipboard(const CVelmObs& obs, const CDataDocument& document) {
     return ObservationExportRow(obs, &document, ExportFlags::kListCopy);
 }
@@ -111,6 +120,44 @@ void CObsListModel::DescribeLines(int64_t firstLine, int64_t count,
     }
 }
 
+std::string CObsListModel::RulerText(unsigned flags) {
+    // The widths of the description's prefix (DescribePrefix): each name starts its column,
+    // the axis letters stand over the last digit of their numbers.
+    std::string ruler;
+    auto padded = [&ruler](const char* name, size_t width) {
+        ruler += name;
+        ruler.append(width - std::string(name).size(), ' ');
+    };
+    auto position = [&](const char* name, size_t width) {
+        padded(name, width);
+        for (const char* axis : {"X", "Y", "Z", "W"})
+            StrAppendf(ruler, "%8s ", axis);
+        ruler += "  ";
+    };
+    if (flags & DetailFlags::kDate) padded("Date", 10);                   // "%m/%d/%y  "
+    if (flags & DetailFlags::kTime) padded("Time", 14);                   // "%H:%M:%S.%03d  "
+    if (flags & DetailFlags::kProbePosition) position("Probe um", 9);     // "probe: [ "
+    if (flags & DetailFlags::kSamplePosition) position("Sample um", 10);  // "sample: [ "
+    std::string rest;
+    for (auto [bit, name] : {std::pair{DetailFlags::kType, "Type"},
+                             std::pair{DetailFlags::kInformation, "Information"},
+                             std::pair{DetailFlags::kCalculations, "Calculations"}}) {
+        if (!(flags & bit)) continue;
+        if (!rest.empty()) rest += ", ";
+        rest += name;
+    }
+    ruler += rest;
+    while (!ruler.empty() && ruler.back() == ' ')
+        ruler.pop_back();
+    return ruler;
+}
+
+std::optional<int64_t> CObsListModel::LineOfObs(size_t obsIndex) const {
+    const SRange range = ObsRange();
+    if (obsIndex < range.first || obsIndex >= range.first + range.count) return std::nullopt;
+    return kFirstObsLine + static_cast<int64_t>(obsIndex - range.first);
+}
+
 int64_t CObsListModel::LineAtY(int64_t y, int64_t scrollPixels, int lineHeight) {
     if (lineHeight <= 0) return -1;
     const int64_t pixel = y + scrollPixels;
@@ -136,12 +183,58 @@ std::optional<size_t> CObsListModel::NearestObsAtLine(int64_t line) const {
 void CObsListModel::Click(size_t obsIndex, bool shift) {
     const int64_t i = static_cast<int64_t>(obsIndex);
     if (!shift || !HasSelection()) {
-        firstSelected = lastSelected = i;
+        firstSelected = lastSelected = anchor = i;
     } else if (i < firstSelected) {
         firstSelected = i;
+        anchor = lastSelected;
     } else {
         lastSelected = i;
+        anchor = firstSelected;
     }
+    current = i;
+}
+
+std::optional<size_t> CObsListModel::MoveByKey(EKey key, int64_t pageLines, bool extend) {
+    const SRange range = ObsRange();
+    if (range.count == 0) return std::nullopt;
+    const int64_t first = static_cast<int64_t>(range.first);
+    const int64_t last = first + static_cast<int64_t>(range.count) - 1;
+    const int64_t page = std::max<int64_t>(1, pageLines);
+    int64_t to = 0;
+    if (current < first || current > last) {
+        // Nothing current among the lines shown: the keys start at an end of the list.
+        to = key == EKey::End ? last : first;
+    } else {
+        switch (key) {
+            case EKey::Up:
+                to = current - 1;
+                break;
+            case EKey::Down:
+                to = current + 1;
+                break;
+            case EKey::PageUp:
+                to = current - page;
+                break;
+            case EKey::PageDown:
+                to = current + page;
+                break;
+            case EKey::Home:
+                to = first;
+                break;
+            case EKey::End:
+                to = last;
+                break;
+        }
+    }
+    to = std::clamp(to, first, last);
+    if (extend && HasSelection() && anchor >= 0) {
+        firstSelected = std::min(anchor, to);
+        lastSelected = std::max(anchor, to);
+    } else {
+        firstSelected = lastSelected = anchor = to;
+    }
+    current = to;
+    return static_cast<size_t>(to);
 }
 
 void CObsListModel::Extend(size_t obsIndex) {

@@ -22,6 +22,17 @@ class CDataDocument;
 // probe and sample positions, data, calculations, concentrations, tab separators.
 std::string ExportRowForClipboard(const CVelmObs& obs, const CDataDocument& document);
 
+// The list is drawn on a light background of its own whatever the desktop's colours, because
+// the classes' line colours are chosen for it. A selected line is a dark bar.
+inline constexpr SRgb kListBackground{255, 255, 255};
+inline constexpr SRgb kListSelectionBar{0, 0, 0};
+// The ruler under the header line.
+inline constexpr SRgb kListRulerColor{96, 96, 96};
+// The text colour of a selected line: the complement of the line's colour, as the station has
+// always shown a selection, or the colour itself where the complement would be too dark to
+// read on the bar (the pale colours of hidden lines).
+SRgb SelectedLineColor(SRgb lineColor);
+
 struct SListLine {
     enum class EKind { Blank, Header, Observation, EndOfFile };
     EKind kind = EKind::Blank;
@@ -58,6 +69,12 @@ class CObsListModel {
     void UpdateExtent() const;
     // Describes lines firstLine .. firstLine + count - 1 (past the end: none).
     void DescribeLines(int64_t firstLine, int64_t count, std::vector<SListLine>& out) const;
+    // The ruler drawn under the header (not a line of the list: clicks and line numbers are
+    // not affected): the names of the columns that `detailFlags` show, each over its column.
+    static constexpr int kRulerLine = 1;
+    static std::string RulerText(unsigned detailFlags);
+    // The list line of the observation at list index `obsIndex` (none outside the range).
+    std::optional<int64_t> LineOfObs(size_t obsIndex) const;
 
     // ---- Mouse ----------------------------------------------------------------------------------
     // The list line at pixel row y of a view scrolled by `scrollPixels` (lines `lineHeight`
@@ -77,11 +94,22 @@ class CObsListModel {
     void Click(size_t obsIndex, bool shift);
     // Moving with the button held extends the selection as Shift does.
     void Extend(size_t obsIndex);
-    void ClearSelection() { firstSelected = lastSelected = -1; }
+    void ClearSelection() { firstSelected = lastSelected = anchor = current = -1; }
     bool HasSelection() const { return firstSelected >= 0 && lastSelected >= 0; }
     bool IsSelected(size_t obsIndex) const;
     int64_t FirstSelected() const { return firstSelected; }
     int64_t LastSelected() const { return lastSelected; }
+
+    // ---- Keyboard --------------------------------------------------------------------------
+    // The keys of any list: a line up or down, a page (`pageLines` lines) up or down, the first
+    // or the last line shown (Home, End; Ctrl+Home and Ctrl+End alike).
+    enum class EKey { Up, Down, PageUp, PageDown, Home, End };
+    // Moves the current line (the one last clicked or moved to) by `key`, within the lines
+    // shown. Without `extend` the selection becomes that line alone; with it (Shift held) the
+    // selection runs from the line where it was started to the new one, shrinking as well as
+    // growing. Returns the new current observation, or none when no line is shown.
+    std::optional<size_t> MoveByKey(EKey key, int64_t pageLines, bool extend);
+    int64_t CurrentIndex() const { return current; }
 
     // "&Hide Obs" / "Sh&ow Obs": sets or clears `hidden` from the first to the last selected
     // observation and refreshes the views. False without a selection.
@@ -101,4 +129,6 @@ class CObsListModel {
     CDataDocument& doc;
     int64_t firstSelected = -1;
     int64_t lastSelected = -1;
+    int64_t anchor = -1;   // where a Shift selection starts from
+    int64_t current = -1;  // the line last clicked or moved to
 };

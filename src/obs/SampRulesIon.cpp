@@ -256,8 +256,10 @@ double CSampRulesIon::GetNumber() const {
     return EstimateTime(MoveTimeEstimator());
 }
 
-std::unique_ptr<CVelmObs> CSampRulesIon::TakeObservation(CTechniques& techniques) {
-    return techniques.TakeIon(*this);
+CObsList CSampRulesIon::TakeObservation(CTechniques& techniques) {
+    CObsList taken;
+    if (std::unique_ptr<CVelmObs> obs = techniques.TakeIon(*this)) taken.push_back(std::move(obs));
+    return taken;
 }
 
 bool CSampRulesIon::Edit(CTechniques& techniques) {

@@ -85,7 +85,7 @@ class CSampRulesIon : public CVelmObs {
     // the tip's moves along the path (estimated by the tip stage the station installed).
     double GetNumber() const override;
     // A gradient observation, or a reference when the rules are marked for references.
-    std::unique_ptr<CVelmObs> TakeObservation(CTechniques& techniques) override;
+    CObsList TakeObservation(CTechniques& techniques) override;
     // "ISP/PVP Sampling Rules" on the probe's rules in velm.ini (a name is chosen first when
     // the rules have none); OK stamps and saves them.
     bool Edit(CTechniques& techniques) override;

@@ -31,8 +31,8 @@ class CSampRulesRawAD : public CVelmObs {
     bool LoadSettings(const char* key, std::string* problems = nullptr);
     // The "Raw A/D Sampling Rules" dialog on the values under "Point ".
     bool Edit(CTechniques& techniques) override;
-    // A new CRawADObs with a copy of the rules.
-    std::unique_ptr<CVelmObs> TakeObservation(CTechniques& techniques) override;
+    // New CRawADObs with a copy of the rules: one, or one per channel of a burst.
+    CObsList TakeObservation(CTechniques& techniques) override;
 
     double WaitSec = 0.02;
     int32_t BurstNum = 100;

@@ -53,6 +53,6 @@ bool CSampRulesRawAD::Edit(CTechniques& techniques) {
     return techniques.EditRawADRules(*this, "Point ");
 }
 
-std::unique_ptr<CVelmObs> CSampRulesRawAD::TakeObservation(CTechniques& techniques) {
+CObsList CSampRulesRawAD::TakeObservation(CTechniques& techniques) {
     return techniques.TakeRawAD(*this);
 }

@@ -14,7 +14,7 @@ void CSampRulesWire::Serialize(CArchive& ar) {
 }
 
 double CSampRulesWire::GetNumber(bool forReference) const {
-    return WaitPeriod + (forReference ? RefPeriod : SamplePeriod);
+    return WaitPeriod + (forReference ? RefPeriod : std::fabs(SamplePeriod));
 }
 
 void CSampRulesWire::Describe(std::string& text, const CDataDocument* document,

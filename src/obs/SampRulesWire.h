@@ -17,8 +17,11 @@ class CSampRulesWire : public CVelmObs {
 
   public:
     void Serialize(CArchive& ar) override;
-    // Acquisition time: wait plus the averaging time of a point (or of a reference).
-    double GetNumber() const override { return GetNumber(false); }
+    // Acquisition time of what the rules take: wait plus the averaging time of a point, or of
+    // a reference for rules marked for references.
+    double GetNumber() const override { return GetNumber(MakesReferences()); }
+    // Wait plus the averaging time of a reference (`forReference`) or of a point; the
+    // reference mark of SamplePeriod is no part of a time.
     double GetNumber(bool forReference) const;
     void Describe(std::string& text, const CDataDocument* document,
                   unsigned options) const override;
@@ -41,7 +44,7 @@ class CSampRulesWire : public CVelmObs {
     // The "Current Density Probe Sampling Rules" dialog on the values under "Point ".
     bool Edit(CTechniques& techniques) override;
     // A reference when SamplePeriod < 0, else a point.
-    std::unique_ptr<CVelmObs> TakeObservation(CTechniques& techniques) override;
+    CObsList TakeObservation(CTechniques& techniques) override;
 
     double WaitPeriod = 0.02;
     double RefPeriod = 3.0;

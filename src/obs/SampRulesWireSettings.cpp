@@ -46,6 +46,8 @@ bool CSampRulesWire::Edit(CTechniques& techniques) {
     return techniques.EditWireRules(*this, kPointRulesKey);
 }
 
-std::unique_ptr<CVelmObs> CSampRulesWire::TakeObservation(CTechniques& techniques) {
-    return techniques.TakeWire(*this);
+CObsList CSampRulesWire::TakeObservation(CTechniques& techniques) {
+    CObsList taken;
+    if (std::unique_ptr<CVelmObs> obs = techniques.TakeWire(*this)) taken.push_back(std::move(obs));
+    return taken;
 }

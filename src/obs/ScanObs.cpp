@@ -31,8 +31,12 @@ bool CScanObs::Open(CDataDocument* document, unsigned) {
     return OpenLinkedFile(fileName, document);
 }
 
-std::unique_ptr<CVelmObs> CScanObs::TakeObservation(CTechniques& techniques) {
-    return scanDocument ? scanDocument->TakeObservation(techniques) : nullptr;
+CObsList CScanObs::TakeObservation(CTechniques& techniques) {
+    CObsList taken;
+    if (!scanDocument) return taken;
+    if (std::unique_ptr<CVelmObs> obs = scanDocument->TakeObservation(techniques))
+        taken.push_back(std::move(obs));
+    return taken;
 }
 
 bool CScanObs::Edit(CTechniques& techniques) {

@@ -33,7 +33,7 @@ class CScanObs : public CVelmObs {
                   unsigned options) const override;
     void Export(std::string& text, const CDataDocument* document, unsigned options) const override;
     bool Open(CDataDocument* document, unsigned options) override;
-    std::unique_ptr<CVelmObs> TakeObservation(CTechniques& techniques) override;
+    CObsList TakeObservation(CTechniques& techniques) override;
     bool Edit(CTechniques& techniques) override;
     void GetOperationName(std::string& text) const override;
 

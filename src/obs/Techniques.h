@@ -7,7 +7,8 @@
 
 #include <memory>
 
-class CVelmObs;
+#include "obs/VelmObs.h"
+
 class CSampRulesWire;
 class CSampRulesRawAD;
 class CSampRulesIon;
@@ -19,8 +20,10 @@ class CTechniques {
     // A CDP point, or a reference when the rules are marked for references; null (after a
     // message) when it could not be taken.
     virtual std::unique_ptr<CVelmObs> TakeWire(const CSampRulesWire& rules) = 0;
-    // A raw A/D observation by averages or a burst.
-    virtual std::unique_ptr<CVelmObs> TakeRawAD(const CSampRulesRawAD& rules) = 0;
+    // A raw A/D observation by averages or a burst, ready to be stored: a burst of several
+    // channels comes as one observation per channel. Empty (after a message) when it could
+    // not be taken.
+    virtual CObsList TakeRawAD(const CSampRulesRawAD& rules) = 0;
     // A gradient observation along the rules' path on the tip stage, or a gradient reference
     // (which becomes the station's reference for the probe) when the rules are marked for
     // references.

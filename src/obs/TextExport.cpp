@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <ctime>
+#include <map>
 #include <set>
 
 #include "obs/DataDocument.h"
@@ -75,9 +76,11 @@ class CTextExportRun {
         if (!buffer.empty() && ok) ok = sink.Write(buffer);
         buffer.clear();
     }
-    // The class's heading is written once per export: per probe number for raw A/D, per probe
-    // name and number for gradient observations and references.
-    bool NeedsHeading(const CVelmObs& obs);
+    // Writes the heading row of `obs` when it needs one. A class's heading is written once per
+    // export; raw A/D observations (per probe number) and gradient observations and references
+    // (per probe name and number), whose columns follow their channels, values and rules, get
+    // a heading again whenever their columns differ from the last heading of that key.
+    void WriteHeadingIfNeeded(const CVelmObs& obs, const CDataDocument& document);
     void ExportScan(const CScanObs& scan, const CDataDocument& document);
 
     const SExportOptions& options;
@@ -88,26 +91,49 @@ class CTextExportRun {
     bool ok = true;
     int rowNumber = 0;
     std::set<std::string> headings;
+    std::map<std::string, std::string> lastColumns;  // per-probe key -> its last heading's columns
     std::string key;
+    std::string columns;
     const SClassInfo* lastHeadingClass = nullptr;  // a run of one class skips the set lookup
     std::vector<std::string> scanChain;            // scan files being exported, innermost last
 };
 
-bool CTextExportRun::NeedsHeading(const CVelmObs& obs) {
+void CTextExportRun::WriteHeadingIfNeeded(const CVelmObs& obs, const CDataDocument& document) {
     const SClassInfo* cls = &obs.GetRuntimeClass();
     const bool perProbe = cls == &CRawADObs::classInfo || cls == &CIonObs::classInfo ||
                           cls == &CIonReference::classInfo;
-    if (!perProbe && cls == lastHeadingClass) return false;
-    key.assign(cls->name);
-    if (perProbe) {
-        key += '\0';
-        if (cls != &CRawADObs::classInfo) key += static_cast<const CIonReading&>(obs).name;
-        key += '\0';
-        AppendInt(key, obs.index);
-    } else {
+    if (!perProbe) {
+        if (cls == lastHeadingClass) return;
         lastHeadingClass = cls;
+        if (!headings.insert(cls->name).second) return;
+        obs.Export(buffer, &document, word | ExportFlags::kHeading);
+        buffer += '\n';
+        return;
     }
-    return headings.insert(key).second;
+    key.assign(cls->name);
+    key += '\0';
+    if (cls != &CRawADObs::classInfo) key += static_cast<const CIonReading&>(obs).name;
+    key += '\0';
+    AppendInt(key, obs.index);
+    // What decides the columns: a raw A/D row's channels and mode (cheap to compare for a
+    // million rows), a gradient row's heading itself.
+    columns.clear();
+    if (cls == &CRawADObs::classInfo) {
+        const CSampRulesRawAD& r = static_cast<const CRawADObs&>(obs).rules;
+        AppendInt(columns, r.FirstChan);
+        columns += ',';
+        AppendInt(columns, r.LastChan);
+        columns += r.average ? 'a' : 'b';
+    } else {
+        obs.Export(columns, &document, word | ExportFlags::kHeading);
+    }
+    auto [last, isNew] = lastColumns.try_emplace(key, columns);
+    if (!isNew) {
+        if (last->second == columns) return;
+        last->second = columns;
+    }
+    obs.Export(buffer, &document, word | ExportFlags::kHeading);
+    buffer += '\n';
 }
 
 void CTextExportRun::ExportDocument(const CDataDocument& document, const SExportRange& range) {
@@ -119,10 +145,7 @@ void CTextExportRun::ExportDocument(const CDataDocument& document, const SExport
             if (obs.time > range.end) break;
         }
         if (!IsExportSelected(obs, options)) continue;
-        if (headingsOn && NeedsHeading(obs)) {
-            obs.Export(buffer, &document, word | ExportFlags::kHeading);
-            buffer += '\n';
-        }
+        if (headingsOn) WriteHeadingIfNeeded(obs, document);
         if (word & ExportFlags::kNumberLabel) {
             AppendInt(buffer, ++rowNumber);
             buffer += s;
@@ -289,6 +312,9 @@ std::string ObservationExportRow(const CVelmObs& obs, const CDataDocument* docum
 bool WriteTextExport(const CDataDocument& document, const SExportOptions& options,
                      const SExportRange& range, const std::string& outputName, IExportSink& sink) {
     ResetExportTimeCache();
+    // The rows count from the reference time the export was given, which the dialog may just
+    // have changed (the document takes it only once the file is written).
+    CExportReferenceScope reference(options.referenceTime);
     CTextExportRun run(options, sink);
     if (options.includeHeader) {
         int64_t start = 0, end = 0;

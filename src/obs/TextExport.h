@@ -99,8 +99,8 @@ std::string ObservationExportRow(const CVelmObs& obs, const CDataDocument* docum
 
 // The complete text export of `document` into `sink`: header lines (with includeHeader), then
 // for every selected observation of the range its heading row (once per class, when the
-// "Export Headings" setting is on) and its row. `outputName` is named in the header. False
-// when the sink failed.
+// "Export Headings" setting is on) and its row. Elapsed times count from
+// options.referenceTime. `outputName` is named in the header. False when the sink failed.
 bool WriteTextExport(const CDataDocument& document, const SExportOptions& options,
                      const SExportRange& range, const std::string& outputName, IExportSink& sink);
 

@@ -2,8 +2,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -30,6 +34,70 @@ std::string FirstLine(const std::string& text) {
     return end == std::string::npos ? text : text.substr(0, end);
 }
 
+// Text as the outside program wrote it, without a byte-order mark: UTF-8's is dropped, and
+// UTF-16 (Notepad's "Unicode") is narrowed to the 8-bit characters the line is made of.
+std::string WithoutByteOrderMark(const std::string& text) {
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) return text.substr(3);
+    const bool little = text.compare(0, 2, "\xFF\xFE") == 0;
+    const bool big = text.compare(0, 2, "\xFE\xFF") == 0;
+    if (!little && !big) return text;
+    std::string narrow;
+    for (size_t i = 2; i + 1 < text.size(); i += 2)
+        narrow += little ? text[i] : text[i + 1];
+    return narrow;
+}
+
+// How far a text matches "(%d,%d) to (%d,%d) ref=%d (%d,%d)" as sscanf reads it (a blank in
+// the format takes any run of blanks, a number may have blanks before it).
+struct SRegionMatch {
+    SRegionRequest request;
+    int fields = 0;       // numbers read
+    bool ranOut = false;  // the text ended inside the pattern (it may still be growing)
+};
+
+SRegionMatch MatchRegionLine(const std::string& text) {
+    static const char kPattern[] = "(%,%) to (%,%) ref=% (%,%)";
+    SRegionMatch m;
+    int* fields[] = {&m.request.x1,      &m.request.y1,   &m.request.x2,  &m.request.y2,
+                     &m.request.refFlag, &m.request.refX, &m.request.refY};
+    size_t at = 0;
+    auto skipBlanks = [&] {
+        while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at])))
+            ++at;
+    };
+    for (const char* p = kPattern; *p; ++p) {
+        if (*p == ' ') {
+            skipBlanks();
+            continue;
+        }
+        if (*p == '%') {
+            skipBlanks();
+            size_t digits = at;
+            if (digits < text.size() && (text[digits] == '-' || text[digits] == '+')) ++digits;
+            const size_t first = digits;
+            while (digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits])))
+                ++digits;
+            if (digits == first) {
+                m.ranOut = digits >= text.size();
+                return m;
+            }
+            long value = std::strtol(text.c_str() + at, nullptr, 10);
+            *fields[m.fields++] = static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
+            at = digits;
+            // A number at the very end may still be getting its next digit.
+            if (at >= text.size() && m.fields < 7) m.ranOut = true;
+            continue;
+        }
+        if (at >= text.size()) {
+            m.ranOut = true;
+            return m;
+        }
+        if (text[at] != *p) return m;
+        ++at;
+    }
+    return m;
+}
+
 }  // namespace
 
 CTransferFolder CTransferFolder::ForRoot(const std::string& root) {
@@ -44,17 +112,27 @@ std::string CTransferFolder::PathOf(const char* name) const {
     return JoinPath(folder, name);
 }
 
-std::optional<SRegionRequest> CTransferFolder::TakeRegionRequest() const {
+std::optional<SRegionRequest> CTransferFolder::TakeRegionRequest() {
     const std::string path = PathOf(kRegionFile);
-    std::optional<std::string> text = ReadHead(path);
-    if (!text) return std::nullopt;
+    std::optional<std::string> head = ReadHead(path);
+    if (!head) {
+        unfinishedRegion.clear();
+        return std::nullopt;
+    }
+    const std::string text = WithoutByteOrderMark(*head);
+    const std::string line = FirstLine(text);
+    const bool ended = line.size() < text.size() || head->size() >= kMaxLine;
+    const SRegionMatch m = MatchRegionLine(line);
+    if (!ended && m.fields < 7 && m.ranOut && text != unfinishedRegion) {
+        // Perhaps caught while the outside program is writing it: look again at the next tick.
+        unfinishedRegion = text;
+        return std::nullopt;
+    }
+    unfinishedRegion.clear();
     ::unlink(path.c_str());
-    SRegionRequest r;
-    int n = std::sscanf(text->c_str(), "(%d,%d) to (%d,%d) ref=%d (%d,%d)", &r.x1, &r.y1, &r.x2,
-                        &r.y2, &r.refFlag, &r.refX, &r.refY);
-    if (n < 4) return std::nullopt;
-    // The flag counts only with its position: a flag alone names no reference.
-    if (n < 7) r.refFlag = 0;
+    if (m.fields < 4) return std::nullopt;
+    SRegionRequest r = m.request;
+    if (m.fields < 5) r.refFlag = 0;  // no flag written: no reference
     return r;
 }
 

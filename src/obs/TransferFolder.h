@@ -41,10 +41,15 @@ class CTransferFolder {
     const std::string& Folder() const { return folder; }
     std::string PathOf(const char* name) const;
 
-    // Triggered start: when the region file exists, reads its first 512 characters, deletes it
-    // and parses "(%d,%d) to (%d,%d) ref=%d (%d,%d)". A line without its four corners starts
-    // nothing (the file is still removed, so it cannot trigger again).
-    std::optional<SRegionRequest> TakeRegionRequest() const;
+    // Triggered start: when the region file holds a whole line, reads its first 512
+    // characters, deletes it and parses "(%d,%d) to (%d,%d) ref=%d (%d,%d)" (after a byte-order
+    // mark, if the writer put one). The flag counts as 0 unless the line supplies it. A line
+    // without its four corners starts nothing (the file is still removed, so it cannot trigger
+    // again).
+    //
+    // A file still being written is left alone: a line without its line end that stops short
+    // of the seventh number is taken only when it is found unchanged at the next look.
+    std::optional<SRegionRequest> TakeRegionRequest();
 
     // Replaces the response file with `word` (no line end). The new content is written under a
     // temporary name and renamed, so the outside program never reads half a word.
@@ -61,4 +66,5 @@ class CTransferFolder {
 
   private:
     std::string folder;
+    std::string unfinishedRegion;  // an unfinished region line seen at the last look
 };

@@ -75,8 +75,8 @@ bool CVelmObs::Open(CDataDocument* document, unsigned options) {
     return true;
 }
 
-std::unique_ptr<CVelmObs> CVelmObs::TakeObservation(CTechniques&) {
-    return nullptr;
+CObsList CVelmObs::TakeObservation(CTechniques&) {
+    return {};
 }
 
 bool CVelmObs::Edit(CTechniques&) {

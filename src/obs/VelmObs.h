@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "obs/Archive.h"
 #include "platform/Vector4.h"
@@ -72,6 +73,10 @@ struct SValueQuery {
     const CIonCalibration* ionCalibration = nullptr;
 };
 
+class CVelmObs;
+// Owned observations: a document's list, or what one acquisition made.
+using CObsList = std::vector<std::unique_ptr<CVelmObs>>;
+
 // Axis-system codes of SetPosition.
 inline constexpr int kProbeAxisSystem = 1029;
 inline constexpr int kSampleAxisSystem = 1030;
@@ -105,9 +110,10 @@ class CVelmObs : public CSerializable {
     virtual void AddToList(CObsRegister& reg) const;
     // The double-click action: shows the description in an information box.
     virtual bool Open(CDataDocument* document, unsigned options);
-    // Rules and vector-scan operations take a new observation with the station's techniques;
-    // others none.
-    virtual std::unique_ptr<CVelmObs> TakeObservation(CTechniques& techniques);
+    // Rules and vector-scan operations take new observations with the station's techniques:
+    // usually one, one per channel for a burst of several raw A/D channels (the stored record
+    // holds one channel's burst); empty when nothing was taken. Others take none.
+    virtual CObsList TakeObservation(CTechniques& techniques);
     // Runs the class's set-up; false when cancelled or when there is none.
     virtual bool Edit(CTechniques& techniques);
     // The heading used in acquisition and vector-scan texts.

@@ -142,17 +142,11 @@ std::string GetImagePrefix() {
 std::string GetExportPrefix() {
     return Profile().GetProfileString(kPrefixSection, "Text Exports", "expor");
 }
-std::string GetStoredImagePrefix() {
-    return Profile().GetProfileString(kPrefixSection, "Images");
-}
-std::string GetStoredExportPrefix() {
-    return Profile().GetProfileString(kPrefixSection, "Text Exports");
-}
-
 void SetPrefixes(const std::string& imagePrefix, const std::string& exportPrefix) {
-    Profile().WriteProfileString(kPrefixSection, "Images", imagePrefix.substr(0, kMaxPrefixLength));
+    Profile().WriteProfileString(kPrefixSection, "Images",
+                                 CutToCharacters(imagePrefix, kMaxPrefixLength));
     Profile().WriteProfileString(kPrefixSection, "Text Exports",
-                                 exportPrefix.substr(0, kMaxPrefixLength));
+                                 CutToCharacters(exportPrefix, kMaxPrefixLength));
 }
 
 std::string RootDirectoryName(const std::tm& date, int experimentNumber) {

@@ -36,10 +36,7 @@ void CommitExperimentNumber(int number);
 // The prefixes with their defaults ("image", "expor").
 std::string GetImagePrefix();
 std::string GetExportPrefix();
-// The stored prefixes without defaults ("" when none is stored), for the dialog.
-std::string GetStoredImagePrefix();
-std::string GetStoredExportPrefix();
-// Stores both prefixes, cut to kMaxPrefixLength characters.
+// Stores both prefixes, cut to kMaxPrefixLength characters (whole characters of UTF-8 text).
 void SetPrefixes(const std::string& imagePrefix, const std::string& exportPrefix);
 inline constexpr size_t kMaxPrefixLength = 5;
 

@@ -210,8 +210,8 @@ void CRootDirectoryDialogLogic::GoToParent() {
 }
 
 CDefaultFilenamesLogic::CDefaultFilenamesLogic()
-    : imagePrefix(GetStoredImagePrefix()),
-      exportPrefix(GetStoredExportPrefix()),
+    : imagePrefix(GetImagePrefix()),
+      exportPrefix(GetExportPrefix()),
       imageNumber(GetNextImageNumber()),
       exportNumber(GetNextExportFileNumber()) {}
 

@@ -84,9 +84,11 @@ class CDefaultFilenamesLogic {
   public:
     CDefaultFilenamesLogic();
 
-    std::string imagePrefix;   // "Images:" (stored value, "" when none)
-    std::string exportPrefix;  // "Text Exports:"
-    int imageNumber = 0;       // "current number: %d"
+    // "Images:" and "Text Exports:" start with the prefixes in use (the defaults "image" and
+    // "expor" on a fresh installation), so OK without an edit keeps the file names as they are.
+    std::string imagePrefix;
+    std::string exportPrefix;
+    int imageNumber = 0;  // "current number: %d"
     int exportNumber = 0;
 
     // The Reset buttons: ask, and on Yes write 0 at once. True when reset.

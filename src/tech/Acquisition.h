@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "obs/VelmObs.h"
 #include "platform/StationBusy.h"
 
 class CAdBoard;
@@ -19,7 +20,6 @@ class CSampRulesRawAD;
 class CWireObs;
 class CWireReference;
 class CRawADObs;
-class CVelmObs;
 
 // What the desktop program does around an acquisition: the busy cursor while the user
 // interface is frozen, and a refresh of the main window afterwards. Empty: nothing.
@@ -65,8 +65,13 @@ bool AcquireRawAD(const CSampRulesRawAD& rules, CRawADObs& obs, CAdBoard& board)
 // `currentReference`), else a point; null after a message when it could not be taken.
 std::unique_ptr<CVelmObs> TakeWireObservation(const CSampRulesWire& rules, CAdBoard& board,
                                               CDVector4& currentReference);
-// A new CRawADObs with a copy of the rules; null after a message.
-std::unique_ptr<CVelmObs> TakeRawADObservation(const CSampRulesRawAD& rules, CAdBoard& board);
+// The raw A/D acquisition every caller goes through (Mode > Point, stored rules, watch and
+// scans): a new CRawADObs with a copy of the rules, acquired and split for storage. Empty after
+// a message when it could not be taken; `outOfMemory` is the message when the observation
+// cannot be made.
+CObsList TakeRawADObservations(
+    const CSampRulesRawAD& rules, CAdBoard& board,
+    const char* outOfMemory = "Insufficient Memory for Raw A/D Observation");
 
 // The stored record of a raw A/D observation holds one burst of BurstNum values, so a burst
 // of several channels is stored as one observation per channel (same stamps, rules narrowed to

@@ -121,14 +121,23 @@ std::vector<std::unique_ptr<CRawADObs>> SplitForStorage(std::unique_ptr<CRawADOb
     return out;
 }
 
-std::unique_ptr<CVelmObs> TakeRawADObservation(const CSampRulesRawAD& rules, CAdBoard& board) {
+CObsList TakeRawADObservations(const CSampRulesRawAD& rules, CAdBoard& board,
+                               const char* outOfMemory) {
+    CObsList taken;
     std::unique_ptr<CRawADObs> obs;
     try {
         obs = std::make_unique<CRawADObs>();
     } catch (const std::bad_alloc&) {
-        Prompt().Message("Insufficient Memory for Raw A/D Observation");
-        return nullptr;
+        Prompt().Message(outOfMemory, EPromptIcon::Exclamation);
+        return taken;
     }
-    if (!AcquireRawAD(rules, *obs, board)) return nullptr;
-    return obs;
+    if (!AcquireRawAD(rules, *obs, board)) return taken;
+    try {
+        for (auto& one : SplitForStorage(std::move(obs)))
+            taken.push_back(std::move(one));
+    } catch (const std::bad_alloc&) {
+        Prompt().Message(outOfMemory, EPromptIcon::Exclamation);
+        taken.clear();
+    }
+    return taken;
 }

@@ -97,9 +97,14 @@ std::unique_ptr<CVelmObs> CStation::TakeWire(const CSampRulesWire& rules) {
     return TakeWireObservation(rules, devices->AdBoard(), wireReference.reading);
 }
 
-std::unique_ptr<CVelmObs> CStation::TakeRawAD(const CSampRulesRawAD& rules) {
-    if (!HasDevices()) return nullptr;
-    return TakeRawADObservation(rules, devices->AdBoard());
+CObsList CStation::TakeRawAD(const CSampRulesRawAD& rules) {
+    if (!HasDevices()) return {};
+    return TakeRawADObservations(rules, devices->AdBoard());
+}
+
+CObsList CStation::TakeRawAD(const CSampRulesRawAD& rules, const char* outOfMemory) {
+    if (!HasDevices()) return {};
+    return TakeRawADObservations(rules, devices->AdBoard(), outOfMemory);
 }
 
 bool CStation::EditWireRules(CSampRulesWire& rules, const char* key) {
@@ -116,8 +121,7 @@ void CStation::LoadSettings() {
     try {
         wireRules = std::make_unique<CSampRulesWire>();
         wireRules->LoadSettings(kPointRulesKey, &problems);
-        wireCalibration = CWireCalibration::NewFromSettings(&problems);
-        resistivity = wireCalibration->Resistivity;
+        LoadWireCalibration(&problems);
         rawADRules = std::make_unique<CSampRulesRawAD>();
         rawADRules->LoadSettings("Point ", &problems);
         LoadProbeNames(&problems);
@@ -164,10 +168,24 @@ void CStation::SelectProbe(const std::string& name) {
     Profile().WriteProfileString(kProbeNameSection, "Selected", name);
 }
 
+void CStation::LoadWireCalibration(std::string* problems) {
+    // Without a stored calibration there is none: a calibration of zero gains would turn every
+    // CDP point into a current density of 0 that nobody measured.
+    auto stored = std::make_unique<CWireCalibration>();
+    if (!stored->LoadSettings(problems)) {
+        wireCalibration.reset();
+        return;
+    }
+    resistivity = stored->Resistivity;
+    wireCalibration = std::move(stored);
+}
+
 void CStation::ReloadWireCalibration() {
-    auto fresh = CWireCalibration::NewFromSettings();
-    resistivity = fresh->Resistivity;
-    wireCalibration = std::move(fresh);
+    try {
+        LoadWireCalibration(nullptr);
+    } catch (const std::bad_alloc&) {
+        wireCalibration.reset();
+    }
 }
 
 void CStation::UseWireCalibration(const CWireCalibration& calibration) {

@@ -62,7 +62,7 @@ class CStation : public CTechniques {
     void SelectProbe(const std::string& name);
 
     // The current calibration again from velm.ini (after it was saved there); the current
-    // resistivity follows it.
+    // resistivity follows it. None when velm.ini holds none.
     void ReloadWireCalibration();
     // From now on the station measures with a copy of `calibration` (exactly its values) and
     // its resistivity.
@@ -80,10 +80,14 @@ class CStation : public CTechniques {
     std::vector<std::string> probeNames;
     std::string selectedProbe;
 
-    // The rules and calibration single acquisitions use. They always exist once loaded (with
-    // the defaults when velm.ini has none); null only when one could not be made.
+    // The rules single acquisitions use. They always exist once loaded (with the defaults
+    // when velm.ini has none); null only when they could not be made.
     std::unique_ptr<CSampRulesWire> wireRules;
+    // The current CDP calibration: null until the probe has been calibrated (velm.ini holds no
+    // "Voltage Probe Calibration"), so that no current density is made up. Everything that
+    // reads it checks.
     std::unique_ptr<CWireCalibration> wireCalibration;
+    // The current medium resistivity: the calibration's, 100 ohm-cm without one.
     double resistivity = 100.0;
     // The current CDP reference: its reading is subtracted from later points. All zero until
     // a reference is kept.
@@ -95,7 +99,9 @@ class CStation : public CTechniques {
     // ---- CTechniques: what the stored rules ask of the station ------------------------------
     // A CDP point or reference with the station's current reference (a reference replaces it).
     std::unique_ptr<CVelmObs> TakeWire(const CSampRulesWire& rules) override;
-    std::unique_ptr<CVelmObs> TakeRawAD(const CSampRulesRawAD& rules) override;
+    CObsList TakeRawAD(const CSampRulesRawAD& rules) override;
+    // As TakeRawAD, with the caller's text for an observation that cannot be made.
+    CObsList TakeRawAD(const CSampRulesRawAD& rules, const char* outOfMemory);
     bool EditWireRules(CSampRulesWire& rules, const char* key) override;
     bool EditRawADRules(CSampRulesRawAD& rules, const char* key) override;
     // A gradient walk on the tip stage with the probe's calibration scale and reference; a
@@ -126,6 +132,7 @@ class CStation : public CTechniques {
 
   private:
     void LoadProbeNames(std::string* problems);
+    void LoadWireCalibration(std::string* problems);
     // False (after a message) when the station has no devices to measure with.
     bool HasDevices() const;
 

@@ -30,10 +30,6 @@ bool RunScripted(const std::function<bool(Logic&)>& script, Logic& logic, int& s
     return false;
 }
 
-std::string Fixed2(double value) {
-    return StrPrintf("%.2lf", value);
-}
-
 }  // namespace
 
 CWireRulesLogic::CWireRulesLogic(const CSampRulesWire& rules)
@@ -58,11 +54,13 @@ CRawADRulesLogic::CRawADRulesLogic(const CSampRulesRawAD& r)
     : firstChannel(std::to_string(r.FirstChan)),
       lastChannel(std::to_string(r.LastChan)),
       interleave(r.interleave != 0),
-      waitFor(Fixed2(r.WaitSec)),
+      // Shown with every digit they have, so that OK without an edit changes nothing (two
+      // decimals would turn a wait of 0.005 s into 0.01 s).
+      waitFor(FormatNumber(r.WaitSec)),
       average(r.average != 0),
-      averageFor(Fixed2(r.AvgSec)),
+      averageFor(FormatNumber(r.AvgSec)),
       burstSamples(std::to_string(r.BurstNum)),
-      burstRate(Fixed2(r.BurstFreq)) {
+      burstRate(FormatNumber(r.BurstFreq)) {
     rules.CopyRulesFrom(r);
 }
 

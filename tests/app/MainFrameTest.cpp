@@ -340,6 +340,18 @@ TEST_F(MainFrameTest, MouseDrivesFromTheViewCentreAndEscapeGivesThePointerBack) 
     frame.SetPointer(nullptr);
 }
 
+TEST_F(MainFrameTest, EscapeEndsKeyboardAndMouseControlAsItsButtonSays) {
+    CMainFrame frame;
+    EXPECT_EQ(frame.EnableButtonText(), "Enable Kbd/Mouse ...");
+    frame.EnableKbdMouse(true);
+    EXPECT_EQ(frame.EnableButtonText(), "<Esc> - End");
+    EXPECT_TRUE(frame.OnKey(EMotionKey::Right, 1, false));
+    EXPECT_TRUE(frame.OnKey(EMotionKey::Escape, 1, false));
+    EXPECT_FALSE(frame.kbdMouseEnabled);
+    EXPECT_EQ(frame.EnableButtonText(), "Enable Kbd/Mouse ...");
+    EXPECT_FALSE(frame.OnKey(EMotionKey::Escape, 1, false));  // nothing left to end
+}
+
 TEST_F(MainFrameTest, WithoutWarpingMovementsCountFromThePreviousPosition) {
     CMainFrame frame;
     CFakePointer pointer;

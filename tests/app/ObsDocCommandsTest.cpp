@@ -12,6 +12,7 @@
 #include "hw/FgBoard.h"
 #include "hw/MsWcmc.h"
 #include "hw/fg/FgDialogs.h"
+#include "hw/fg/PickOnImageLogic.h"
 #include "obs/DibObs.h"
 #include "obs/InterestPointObs.h"
 #include "obs/IonObs.h"
@@ -163,7 +164,7 @@ TEST_F(ObsDocCommandsTest, KeepingAReferenceAppendsItCancellingRestoresTheOldOne
     EXPECT_FALSE(c.CanReference());
 }
 
-TEST_F(ObsDocCommandsTest, AutoSaveSavesAtOnceAndThenAtEveryTwelfthAdditionWithTen) {
+TEST_F(ObsDocCommandsTest, AutoSaveSavesAtOnceAndThenAtEveryTwelfthMeasurementWithTen) {
     CObsDocCommands& c = Commands();
     const std::string path = dir.File("auto.vpo");
     doc.SetPathName(path);
@@ -179,13 +180,36 @@ TEST_F(ObsDocCommandsTest, AutoSaveSavesAtOnceAndThenAtEveryTwelfthAdditionWithT
               "autoSave=1  numAutoSaveObs=10  updateView=1");
     std::filesystem::remove(path);
 
+    // The rules and calibration that come with the first point are not counted: the save
+    // falls on the twelfth point and holds it.
     c.ChooseTechnique(kTechniqueCdp);
-    for (int i = 0; i < 9; ++i)
+    for (int i = 0; i < 11; ++i)
         ASSERT_TRUE(c.Point());
-    EXPECT_EQ(doc.GetObsCount(), 11u);
+    EXPECT_EQ(doc.GetObsCount(), 13u);
     EXPECT_FALSE(std::filesystem::exists(path));
-    ASSERT_TRUE(c.Point());  // the twelfth addition
-    EXPECT_TRUE(std::filesystem::exists(path));
+    ASSERT_TRUE(c.Point());  // the twelfth point
+    ASSERT_TRUE(std::filesystem::exists(path));
+    CObsDoc saved;
+    std::string message;
+    ASSERT_TRUE(saved.LoadFile(path, message)) << message;
+    EXPECT_EQ(saved.GetObsCount(), 14u);
+    std::filesystem::remove(path);
+
+    // A burst of three channels is one measurement: counted once, saved whole.
+    c.ChooseTechnique(kTechniqueRawAD);
+    frame->Station().rawADRules->FirstChan = 1;
+    frame->Station().rawADRules->LastChan = 3;
+    frame->Station().rawADRules->average = 0;
+    frame->Station().rawADRules->BurstNum = 4;
+    frame->Station().rawADRules->BurstFreq = 1000.0;
+    for (int i = 0; i < 11; ++i)
+        ASSERT_TRUE(c.Point());
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(doc.GetObsCount(), 14u + 1u + 33u);  // the raw A/D rules, 11 bursts
+    ASSERT_TRUE(c.Point());
+    CObsDoc savedAgain;
+    ASSERT_TRUE(savedAgain.LoadFile(path, message)) << message;
+    EXPECT_EQ(savedAgain.GetObsCount(), doc.GetObsCount());
 
     prompt.answers = {EPromptAnswer::Cancel};
     EXPECT_FALSE(c.AutoSave());
@@ -223,6 +247,39 @@ TEST_F(ObsDocCommandsTest, InterestPointsMarkTheClickedPosition) {
     EXPECT_EQ(doc.GetObsAt(0)->probePosition, CDVector4(110, 195, 30, 0));
     EXPECT_FALSE(c.Point());  // cancelled
     EXPECT_EQ(doc.GetObsCount(), 1u);
+}
+
+TEST_F(ObsDocCommandsTest, PickingOnTheImageShowsMicronsThroughTheActiveOpticalSystem) {
+    CObsDocCommands& c = Commands("Sine Wave (0.1 Hz)",
+                                  std::string(kCalibration) +
+                                      "[Optical Systems]\nNumber of systems=2\nName 0=Default\n"
+                                      "Name 1=Lab x10\nActive system=Lab x10\n"
+                                      "Default=1.000000, 1.000000, 0.000000; 1.000000, 1.000000, "
+                                      "1.000000, 0.000000  DefFrame=640,480  Aspect=1.000000\n"
+                                      "Lab x10=2.000000, -0.500000, 0.000000; 1.000000, 1.000000, "
+                                      "3.000000, 0.000000  DefFrame=640,480  Aspect=1.000000\n");
+    CScriptedFgDialogs fg;
+    CScopedFgDialogs scope(&fg);
+    std::vector<std::string> shown;
+    fg.beforeClick = [&](CPickOnImageLogic& logic) {
+        shown.push_back(logic.PositionText({330, 235}));  // 10 right of and 5 above the origin
+    };
+    frame->ProbeSystem().SetPosition(100, 200, 30, 0);
+    c.ChooseTechnique(kTechniqueInterestPoint);
+    fg.clicks = {SPixel{330, 235}};
+    ASSERT_TRUE(c.Point());
+    EXPECT_EQ(shown, std::vector<std::string>{"20.0, 2.5, 0.0, 0.0"});
+    EXPECT_EQ(doc.GetObsAt(0)->probePosition, CDVector4(120, 202.5, 30, 0));
+
+    // Camera 1 looks at the Y-Z plane: image x is stage Y, image y is Z.
+    frame->FgBoard().cam1Installed = 1;
+    fg.beforeClick = [&](CPickOnImageLogic& logic) {
+        logic.SwitchCamera(1);
+        shown.push_back(logic.PositionText({330, 235}));
+    };
+    fg.clicks = {SPixel{330, 235}};
+    frame->FgBoard().PickOnImage("Show probe ...");
+    EXPECT_EQ(shown.back(), "0.0, 10.0, -15.0, 0.0");
 }
 
 TEST_F(ObsDocCommandsTest, LogEntriesKeepTheTimeTheDialogOpenedAt) {
@@ -353,6 +410,43 @@ TEST_F(ObsDocCommandsTest, ResistivityMakesANewCalibrationAndTheDocumentHoldsIt)
               "Zvib: 17215  xCal: 1  yCal: 1  rho: 150.000000  SG: 1.000000");
     ASSERT_TRUE(c.WirePoint());  // the rules come now; the calibration is the one just added
     EXPECT_EQ(Classes(), (Names{"CWireCalibration", "CSampRulesWire", "CWireObs"}));
+}
+
+TEST_F(ObsDocCommandsTest, ResistivityStartsFromTheStationsCurrentCalibration) {
+    CObsDocCommands& c = Commands();
+    // Calibrated again in this run: the station's calibration is no longer velm.ini's.
+    frame->Station().wireCalibration->SystemGain = 2.0;
+    frame->Station().wireCalibration->XYuAperV = 7.0;
+    techDialogs.resistivity = [](CResistivityLogic& l) {
+        l.resistivity = "150";
+        return true;
+    };
+    ASSERT_TRUE(c.SetResistivity());
+    const auto& added = static_cast<const CWireCalibration&>(*doc.GetObsAt(0));
+    EXPECT_EQ(added.SystemGain, 2.0);
+    EXPECT_EQ(added.XYuAperV, 7.0);
+    EXPECT_EQ(added.Resistivity, 150.0);
+    EXPECT_TRUE(frame->Station().wireCalibration->SameValues(added));
+}
+
+TEST_F(ObsDocCommandsTest, WithoutACalibrationCdpCommandsAskForOneAndRawADStillWorks) {
+    CObsDocCommands& c = Commands("Sine Wave (0.1 Hz)",
+                                  "[Voltage Probe Sample Rules]\n"
+                                  "Point =pre=0.010000  samp=0.100000  ref=0.200000  fchan=0\n");
+    ASSERT_EQ(frame->Station().wireCalibration, nullptr);
+    c.ChooseTechnique(kTechniqueCdp);
+    EXPECT_FALSE(c.Point());
+    EXPECT_EQ(prompt.LastText(), "Define CDP sampling rules and calibration first");
+    EXPECT_FALSE(c.Reference());
+    EXPECT_EQ(prompt.LastText(), "Define sampling rules and calibrate probe first");
+    techDialogs.resistivity = [](CResistivityLogic&) { return true; };
+    EXPECT_FALSE(c.SetResistivity());
+    EXPECT_EQ(prompt.LastText(), "Define CDP sampling rules and calibration first");
+    EXPECT_EQ(techDialogs.shown, 0);
+    EXPECT_EQ(doc.GetObsCount(), 0u);
+    EXPECT_EQ(profile.GetProfileString(kWireCalibrationSection, "Line 0"), "");
+    c.ChooseTechnique(kTechniqueRawAD);
+    EXPECT_TRUE(c.Point());
 }
 
 TEST_F(ObsDocCommandsTest, ClosingIsRefusedWhileAScanRuns) {

@@ -163,10 +163,10 @@ TEST_F(OpticalStationTest, StartUpLoadsTheActiveSystemAndItsUsersFollowIt) {
     fg.clicks = {SPixel{330, 230}};
     ASSERT_TRUE(frame->Locate(EStage::Probe));
     EXPECT_EQ(frame->ProbeSystem().Position(), CDVector4(120, 220, 30, 0));
-    // The pick dialog's read-out maps through the same system.
-    auto readOut = frame->FgBoard().pixelToMicrons(0, SPixel{320, 240});
+    // The pick dialog's read-out maps through the same system: microns from the origin.
+    auto readOut = frame->FgBoard().pixelToMicrons(0, SPixel{330, 230});
     ASSERT_TRUE(readOut);
-    EXPECT_EQ(*readOut, CDVector4(120, 220, 30, 0));
+    EXPECT_EQ(*readOut, CDVector4(20, 20, 0, 0));
     // Points shown for the displays are relative to the sample stage.
     frame->SampleSystem().SetPosition(20, 20, 0, 0);
     fg.clicks = {SPixel{320, 240}, std::nullopt};

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <clocale>
 #include <cstdlib>
 
 #include "platform/PortIo.h"
+#include "gui/app/DesktopLook.h"
 #include "support/TestEnv.h"
 
 int main(int argc, char** argv) {
@@ -17,7 +17,8 @@ int main(int argc, char** argv) {
     setenv("XDG_CONFIG_HOME", scratch.Path().c_str(), 1);
     setenv("HOME", scratch.Path().c_str(), 1);
     QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
+    // The program's own start-up settings (locale, names, style), in the light colours.
+    SetUpApplication(EColourScheme::Light);
     // Windows made by the tests may read ports (the etch/rinse bar does when shown): never the
     // machine's own.
     CScriptedPortIo ports;

@@ -389,8 +389,23 @@ TEST_F(DocumentTest, OpeningOtherObservationsShowsTheirDescription) {
         return true;
     });
     EXPECT_TRUE(log->Open(&doc, 0));
-    SetOpenExportedFileHook(nullptr);
     EXPECT_EQ(ran, " /d/expor001.txt ");
+
+    // The file name is all that lies between the entry's two ends, whatever words it holds.
+    log->text = "Export to file /d/incomplete.runs/expor002.txt complete.";
+    EXPECT_TRUE(log->Open(&doc, 0));
+    EXPECT_EQ(ran, " /d/incomplete.runs/expor002.txt ");
+    // A note that only mentions an export is shown, not run.
+    ran.clear();
+    for (const char* note :
+         {"Checked: Export to file /d/x.txt complete.",
+          "Export to file /d/x.txt complete. Looks fine", "Export to file complete."}) {
+        log->text = note;
+        EXPECT_TRUE(log->Open(&doc, DetailFlags::kInformation));
+        EXPECT_EQ(prompt.LastText(), note);
+    }
+    EXPECT_EQ(ran, "");
+    SetOpenExportedFileHook(nullptr);
 }
 
 }  // namespace

@@ -3,9 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include "obs/DibObs.h"
 #include "obs/LogEntry.h"
 #include "obs/ObsDoc.h"
 #include "obs/ObsListModel.h"
+#include "obs/ScanObs.h"
+#include "obs/VidSeqObs.h"
 #include "obs/WireObs.h"
 #include "support/TestEnv.h"
 
@@ -138,6 +143,116 @@ TEST_F(ObsListModelTest, HiddenObservationsAreMarkedGreyAndStaySelectable) {
     EXPECT_EQ(model.ObsAtLine(4), 1u);
     EXPECT_TRUE(model.SetSelectedHidden(false));
     EXPECT_FALSE(doc.GetObsAt(1)->hidden || doc.GetObsAt(2)->hidden);
+}
+
+TEST_F(ObsListModelTest, KeysMoveAndExtendTheSelectionAsInAnyList) {
+    using EKey = CObsListModel::EKey;
+    for (int i = 0; i < 10; ++i)
+        Add(kTestEpoch + i, "");
+    // Nothing selected yet: the keys start at an end.
+    EXPECT_EQ(model.MoveByKey(EKey::Down, 4, false), 0u);
+    EXPECT_EQ(model.MoveByKey(EKey::Down, 4, false), 1u);
+    EXPECT_EQ(model.FirstSelected(), 1);
+    EXPECT_EQ(model.LastSelected(), 1);
+    // Shift extends from where the selection started, and takes back as well.
+    model.MoveByKey(EKey::Down, 4, true);
+    model.MoveByKey(EKey::Down, 4, true);
+    EXPECT_EQ(model.FirstSelected(), 1);
+    EXPECT_EQ(model.LastSelected(), 3);
+    model.MoveByKey(EKey::Up, 4, true);
+    EXPECT_EQ(model.LastSelected(), 2);
+    model.MoveByKey(EKey::Up, 4, true);
+    model.MoveByKey(EKey::Up, 4, true);
+    EXPECT_EQ(model.FirstSelected(), 0);
+    EXPECT_EQ(model.LastSelected(), 1);
+    // Pages, the ends, and no step past them.
+    EXPECT_EQ(model.MoveByKey(EKey::PageDown, 4, false), 4u);
+    EXPECT_EQ(model.MoveByKey(EKey::End, 4, true), 9u);
+    EXPECT_EQ(model.FirstSelected(), 4);
+    EXPECT_EQ(model.LastSelected(), 9);
+    EXPECT_EQ(model.MoveByKey(EKey::Down, 4, false), 9u);
+    EXPECT_EQ(model.MoveByKey(EKey::Home, 4, false), 0u);
+    EXPECT_EQ(model.MoveByKey(EKey::PageUp, 4, false), 0u);
+    // A click sets where Shift+keys start; Shift+click keeps the other end.
+    model.Click(6, false);
+    model.MoveByKey(EKey::Up, 4, true);
+    EXPECT_EQ(model.FirstSelected(), 5);
+    EXPECT_EQ(model.LastSelected(), 6);
+    model.Click(8, true);
+    model.MoveByKey(EKey::Down, 4, true);
+    EXPECT_EQ(model.FirstSelected(), 5);
+    EXPECT_EQ(model.LastSelected(), 9);
+    EXPECT_EQ(model.LineOfObs(9), 12);
+
+    // Only the lines shown are visited.
+    doc.viewMode = kViewFixed;
+    doc.fixedStart = kTestEpoch + 2;
+    doc.fixedEnd = kTestEpoch + 4;
+    EXPECT_EQ(model.MoveByKey(EKey::Down, 4, false), 2u);  // the current line is not shown
+    EXPECT_EQ(model.MoveByKey(EKey::End, 4, false), 4u);
+    EXPECT_FALSE(model.LineOfObs(5));
+    doc.fixedEnd = doc.fixedStart - 1;
+    EXPECT_FALSE(model.MoveByKey(EKey::Down, 4, false));
+}
+
+TEST_F(ObsListModelTest, TheRulerNamesTheColumnsOverTheirValues) {
+    doc.detailFlags = static_cast<int>(DetailFlags::kDefault);  // time, type, probe, info, calcs
+    auto* entry = Add(kTestEpoch, "note");
+    entry->probePosition = CDVector4(1234.5, -2, 3, 4);
+    const std::string ruler = CObsListModel::RulerText(DetailFlags::kDefault);
+    const std::string line = Lines(3, 1)[0].text;
+    EXPECT_EQ(ruler.find("Time"), 0u);
+    // Each axis letter stands over the last digit of its number.
+    EXPECT_EQ(line[ruler.find('X')], '5');
+    EXPECT_EQ(line[ruler.find('W')], '0');
+    EXPECT_EQ(line.substr(ruler.find("Type"), 9), "Log Entry");
+    EXPECT_NE(ruler.find("Type, Information, Calculations"), std::string::npos);
+
+    const unsigned all = DetailFlags::kAll;  // date, time, both positions, type, information
+    doc.detailFlags = static_cast<int>(all);
+    const std::string wide = CObsListModel::RulerText(all);
+    const std::string wideLine = Lines(3, 1)[0].text;
+    EXPECT_EQ(wide.find("Date"), 0u);
+    EXPECT_EQ(wideLine.substr(wide.find("Time"), 8), "12:00:00");
+    EXPECT_EQ(wideLine[wide.find("Sample um") - 1], ' ');
+    EXPECT_EQ(wideLine.substr(wide.find("Sample um"), 7), "sample:");
+    EXPECT_EQ(wide.find("Calculations"), std::string::npos);
+    EXPECT_EQ(CObsListModel::RulerText(0), "");
+}
+
+// WCAG contrast ratio of two colours.
+double Contrast(SRgb a, SRgb b) {
+    auto luminance = [](SRgb c) {
+        auto channel = [](uint8_t v) {
+            const double s = v / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.r) + 0.7152 * channel(c.g) + 0.0722 * channel(c.b);
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST_F(ObsListModelTest, EveryLineColourIsReadableWhenSelected) {
+    CLogEntry log;
+    CDibObs dib;
+    CScanObs scan;
+    CVidSeqObs sequence;
+    for (CVelmObs* obs : std::initializer_list<CVelmObs*>{&log, &dib, &scan, &sequence}) {
+        for (bool hidden : {false, true}) {
+            obs->hidden = hidden;
+            const SRgb shown = obs->GetColor();
+            const SRgb selected = SelectedLineColor(shown);
+            EXPECT_GE(Contrast(selected, kListSelectionBar), 4.5)
+                << obs->GetRuntimeClass().name << (hidden ? " hidden" : "");
+            if (!hidden) {
+                EXPECT_GE(Contrast(shown, kListBackground), 3.0);
+            }
+        }
+    }
+    // The list keeps its light background whatever the desktop's theme.
+    EXPECT_EQ(kListBackground, (SRgb{255, 255, 255}));
+    EXPECT_EQ(SelectedLineColor({0, 0, 0}), (SRgb{255, 255, 255}));
 }
 
 TEST_F(ObsListModelTest, DoubleClickOpensAndGivesTheExportRow) {

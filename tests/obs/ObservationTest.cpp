@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <numbers>
+
 #include "obs/DataDocument.h"
 #include "obs/DibObs.h"
 #include "obs/InterestPointObs.h"
@@ -372,6 +374,12 @@ TEST_F(ObservationTest, RulesAndCalibrationTexts) {
     wr.GetOperationName(s);
     EXPECT_EQ(s, "Current Density Reference Observation: wait 0.02 sec, avg 3.00 sec");
     EXPECT_DOUBLE_EQ(wr.GetNumber(true), 3.02);
+    // The estimate of what these rules take is a reference's, and a point planned with them
+    // takes its averaging time, never a negative one.
+    EXPECT_DOUBLE_EQ(wr.GetNumber(), 3.02);
+    EXPECT_DOUBLE_EQ(wr.GetNumber(false), 0.52);
+    wr.SamplePeriod = 0.25;
+    EXPECT_DOUBLE_EQ(wr.GetNumber(), 0.27);
 
     CWireCalibration cal;
     cal.XXuAperV = 5000000;
@@ -445,6 +453,43 @@ TEST_F(ObservationTest, CurrentDensityConversion) {
     EXPECT_GT(a, 270.0);
     EXPECT_LT(a, 360.0);
     EXPECT_NEAR(angle(3, 4).z, 5.0, 1e-9);
+}
+
+TEST_F(ObservationTest, CurrentDensityConversionWithCrossTerms) {
+    // Every gain and phase different, so that each enters the result in its own place.
+    // Gains are stored times rho * SG (100 * 1000); phases in radians.
+    CWireCalibration cal;
+    cal.Resistivity = 100.0;
+    cal.SystemGain = 1000.0;
+    const double k = 100.0 * 1000.0, deg = std::numbers::pi / 180.0;
+    cal.XXphase = 30 * deg;
+    cal.XXuAperV = 2.0 * k;
+    cal.XYphase = 60 * deg;
+    cal.XYuAperV = 0.5 * k;
+    cal.YXphase = 45 * deg;
+    cal.YXuAperV = -1.0 * k;
+    cal.YYphase = 90 * deg;
+    cal.YYuAperV = 3.0 * k;
+    CWireObs obs;
+    obs.reading = CDVector4(0.015, 0.020, -0.025, 0.045);
+    obs.reference = CDVector4(0.005, 0.0, 0.005, 0.005);  // d = (0.010, 0.020, -0.030, 0.040)
+    // By hand:
+    // X = (0.010 sin 30 + 0.020 cos 30) * 2 + (-0.030 sin 45 + 0.040 cos 45) * -1
+    //   = 0.0446410 - 0.0070711 = 0.0375699
+    // Y = (0.010 sin 60 + 0.020 cos 60) * 0.5 + (-0.030 sin 90 + 0.040 cos 90) * 3
+    //   = 0.0093301 - 0.0900000 = -0.0806699
+    // Total = sqrt(X^2 + Y^2) = 0.0889895; angle = atan2(Y, X) + 360 = 294.97256 degrees.
+    const CDVector4 j = cal.ComputeCurrentDensity(obs, true);
+    EXPECT_NEAR(j.x, 0.0375699, 1e-7);
+    EXPECT_NEAR(j.y, -0.0806699, 1e-7);
+    EXPECT_NEAR(j.z, 0.0889895, 1e-7);
+    EXPECT_NEAR(j.w, 294.97256, 1e-5);
+    // Uncalibrated: microvolts at the tip, d * 1e6 / SG.
+    const CDVector4 uv = cal.ComputeCurrentDensity(obs, false);
+    EXPECT_NEAR(uv.x, 10.0, 1e-9);
+    EXPECT_NEAR(uv.y, 20.0, 1e-9);
+    EXPECT_NEAR(uv.z, -30.0, 1e-9);
+    EXPECT_NEAR(uv.w, 40.0, 1e-9);
 }
 
 }  // namespace

@@ -149,6 +149,17 @@ TEST_F(SurfaceExportTest, PlainAndMatrixForms) {
     EXPECT_EQ(Write(d, SExportRange{false, 0, 1}), "\n");
 }
 
+TEST_F(SurfaceExportTest, AMatrixStartsANewLineWhenYFallsAsWellAsWhenItRises) {
+    AddCalibration(doc, kTestEpoch);
+    // A raster scanned from the top row down.
+    const double ys[] = {20.0, 20.0, 10.0, 10.0, 0.0, 0.005};
+    for (int i = 0; i < 6; ++i)
+        AddPoint(doc, kTestEpoch + 1 + i, i % 2 * 10.0, ys[i], i + 1);
+    SSurfaceDefinition d;
+    d.matrix = true;
+    EXPECT_EQ(Write(d), "0.500000\t1.000000\t\n1.500000\t2.000000\t\n2.500000\t3.000000\t\n");
+}
+
 TEST_F(SurfaceExportTest, OnlyObservationsWithAValueForTheQuantityAreWritten) {
     AddPoint(doc, kTestEpoch - 5, 1, 1, 1);  // before every calibration: no value
     FillGrid();

@@ -60,10 +60,11 @@ class TextExportTest : public CVelmTest {
         AddRawAD(doc, kTestEpoch + 3);
         AddPoint(doc, kTestEpoch + 5, 0, 0.0);
     }
-    // Number label, seconds from the reference time, title and data, CDP points and raw A/D
-    // samples, commas.
+    // Number label, seconds from the document's reference time, title and data, CDP points
+    // and raw A/D samples, commas.
     static SExportOptions NumberedCommaOptions() {
         SExportOptions o;
+        o.referenceTime = kTestEpoch;
         for (int* on :
              {&o.exportDIB, &o.exportIonCal, &o.exportIonPt, &o.exportIonRef, &o.exportIonSampRules,
               &o.exportLog, &o.exportScan, &o.exportContour, &o.exportVidSeq, &o.exportWireCal,
@@ -223,6 +224,32 @@ TEST_F(TextExportTest, HeadingsArePerProbeNumberForRawADAndBurstsAddTheirBlock) 
               "3,RawADObs,0.250000,\n");
 }
 
+TEST_F(TextExportTest, ARawADHeadingIsWrittenAgainWheneverItsColumnsChange) {
+    auto add = [this](int64_t at, int first, int last) {
+        auto raw = std::make_unique<CRawADObs>();
+        raw->SetTime(at, 0);
+        raw->rules.FirstChan = first;
+        raw->rules.LastChan = last;
+        raw->values.assign(static_cast<size_t>(last - first + 1), 0.5);
+        doc.AddObs(std::move(raw));
+    };
+    add(kTestEpoch + 1, 4, 4);
+    add(kTestEpoch + 2, 4, 4);
+    add(kTestEpoch + 3, 4, 5);  // the channel range was widened
+    add(kTestEpoch + 4, 4, 4);  // and narrowed again
+    SExportOptions o = NumberedCommaOptions();
+    o.includeHeader = 0;
+    o.useTime = 0;
+    EXPECT_EQ(Export(o),
+              "#,RawADObs,Ch4(V),\n"
+              "1,RawADObs,0.500000,\n"
+              "2,RawADObs,0.500000,\n"
+              "#,RawADObs,Ch4(V),Ch5(V),\n"
+              "3,RawADObs,0.500000,0.500000,\n"
+              "#,RawADObs,Ch4(V),\n"
+              "4,RawADObs,0.500000,\n");
+}
+
 TEST_F(TextExportTest, GradientHeadingsArePerProbeNameAndNumber) {
     int64_t at = kTestEpoch;
     for (auto [name, index] : {std::pair{"K+", 1}, std::pair{"K+", 2}, std::pair{"Na+", 1},
@@ -293,6 +320,29 @@ TEST_F(TextExportCommandTest, ProposesTheNumberedFileWritesItAndRecordsTheExport
     EXPECT_EQ(profile.GetProfileString(kObsDocSection, "DataDoc Line 3"),
               "viewMode=32959  exportTimeType=1408  exportDataType=1398  includeHeader=0");
     EXPECT_TRUE(prompt.shown.empty());
+}
+
+TEST_F(TextExportCommandTest, RowsCountFromTheReferenceTimeTypedInTheDialog) {
+    FillDocument();
+    ASSERT_EQ(doc.referenceTime, kTestEpoch);
+    InstallDialog(true, [](CTextExportLogic& logic) {
+        logic.options = NumberedCommaOptions();
+        logic.options.includeHeader = 0;
+        logic.options.exportRawAD = 0;
+        // 11:59:58, two seconds before the document's own reference time.
+        logic.hour = "11";
+        logic.minute = "59";
+        logic.second = "58";
+        ASSERT_TRUE(logic.Ok());
+    });
+    ASSERT_TRUE(TextExportCommand(doc, kObsDocSection));
+    EXPECT_EQ(ReadFileText(dir.File("expor012.txt")),
+              "#,Sec_From,CurrentDensityObs,xInPh,xQuad,YInPh,YQuad,\n"
+              "1,3.500000,CurrentDensityObs,1.000000,0.000000,0.000000,0.000000,\n"
+              "2,4.000000,CurrentDensityObs,2.000000,0.000000,0.000000,0.000000,\n"
+              "3,7.000000,CurrentDensityObs,0.000000,0.000000,0.000000,0.000000,\n");
+    // The document keeps the reference for its next export.
+    EXPECT_EQ(doc.referenceTime, kTestEpoch - 2);
 }
 
 TEST_F(TextExportCommandTest, AnExistingFileIsOverwrittenOnlyOnYesAndNoMovesTheCounterOn) {

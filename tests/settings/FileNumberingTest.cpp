@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/Format.h"
 #include "settings/FileNumbering.h"
 #include "support/TestEnv.h"
 
@@ -135,12 +136,23 @@ TEST_F(FileNumberingTest, RootNamesUseTwoDigitYearsInBothCenturies) {
     EXPECT_EQ(RootDirectoryName(tm, 0), "12050700");
 }
 
-TEST_F(FileNumberingTest, PrefixesHaveDefaultsAndAreCutToFiveCharacters) {
+TEST_F(FileNumberingTest, PrefixesHaveDefaultsAndAreCutToFiveWholeCharacters) {
     EXPECT_EQ(GetImagePrefix(), "image");
     EXPECT_EQ(GetExportPrefix(), "expor");
-    EXPECT_EQ(GetStoredImagePrefix(), "");
     SetPrefixes("pictures", "ex");
     EXPECT_EQ(GetImagePrefix(), "pictu");
     EXPECT_EQ(GetExportPrefix(), "ex");
     EXPECT_EQ(profile.GetProfileString(kPrefixSection, "Images"), "pictu");
+    // Five characters, not five bytes: a two-byte letter in fifth place stays whole.
+    SetPrefixes("cell\xC3\xA9s", "\xC3\x84rger");
+    EXPECT_EQ(GetImagePrefix(), "cell\xC3\xA9");
+    EXPECT_EQ(GetExportPrefix(), "\xC3\x84rger");
+    // 8-bit text from an older station counts its bytes.
+    SetPrefixes("caf\xE9s", "x");
+    EXPECT_EQ(GetImagePrefix(), "caf\xE9s");
+    EXPECT_EQ(CutToCharacters("\xE9t\xE9s_2", 5), "\xE9t\xE9s_");
+    EXPECT_EQ(CutToCharacters("ab\xF0\x9F\x94\xAC"
+                              "cdef",
+                              3),
+              "ab\xF0\x9F\x94\xAC");
 }

@@ -124,7 +124,6 @@ TEST_F(RootDirectoryTest, DefaultFilenamesDialogResetsAtOnceAndStoresPrefixesOnO
     profile.WriteProfileInt(kMainframeSection, "Next Image", 41);
     profile.WriteProfileInt(kMainframeSection, "Next Export File", 6);
     CDefaultFilenamesLogic logic;
-    EXPECT_EQ(logic.imagePrefix, "");
     EXPECT_EQ(logic.imageNumber, 41);
     EXPECT_EQ(CDefaultFilenamesLogic::NumberText(logic.exportNumber), "current number: 6");
     prompt.answers = {EPromptAnswer::No};
@@ -141,6 +140,22 @@ TEST_F(RootDirectoryTest, DefaultFilenamesDialogResetsAtOnceAndStoresPrefixesOnO
     logic.Ok();
     EXPECT_EQ(GetImagePrefix(), "cell");
     EXPECT_EQ(GetExportPrefix(), "roots");
+}
+
+TEST_F(RootDirectoryTest, DefaultFilenamesOkOnAFreshInstallationKeepsTheFileNames) {
+    {
+        CDefaultFilenamesLogic logic;
+        EXPECT_EQ(logic.imagePrefix, "image");
+        EXPECT_EQ(logic.exportPrefix, "expor");
+        logic.Ok();
+    }
+    EXPECT_EQ(profile.GetProfileString(kPrefixSection, "Images"), "image");
+    EXPECT_EQ(profile.GetProfileString(kPrefixSection, "Text Exports"), "expor");
+    // The dialog shows what is stored next time.
+    SetPrefixes("cell", "run");
+    CDefaultFilenamesLogic again;
+    EXPECT_EQ(again.imagePrefix, "cell");
+    EXPECT_EQ(again.exportPrefix, "run");
 }
 
 TEST_F(RootDirectoryTest, RootDirectoryIsRememberedAndEntered) {

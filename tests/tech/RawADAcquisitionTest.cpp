@@ -100,6 +100,30 @@ TEST_F(RawADAcquisitionTest, AMultiChannelBurstIsStoredAsOneObservationPerChanne
     EXPECT_EQ(SplitForStorage(std::move(obs)).size(), 1u);
 }
 
+TEST_F(RawADAcquisitionTest, StoredRulesTakeABurstAlreadySplitPerChannel) {
+    CMainFrame& f = Station();
+    // As a watch window or a scan takes it: through the rules and the station.
+    CSampRulesRawAD r = Rules(2, 3, false, false);
+    r.BurstNum = 6;
+    CObsList taken = r.TakeObservation(f.Station());
+    ASSERT_EQ(taken.size(), 2u);
+    CObsDoc doc;
+    for (auto& one : taken)
+        doc.AddObs(std::move(one));
+    CObsDoc back;
+    ASSERT_EQ(back.LoadFromBytes(doc.SaveToBytes()), EArchiveError::None);
+    ASSERT_EQ(back.GetObsCount(), 2u);
+    for (int i = 0; i < 2; ++i) {
+        const auto& one = static_cast<const CRawADObs&>(*back.GetObsAt(i));
+        EXPECT_EQ(one.rules.FirstChan, 2 + i);
+        EXPECT_EQ(one.values.size(), 6u);  // every sample of the channel survives the file
+    }
+    // Averages stay one observation; a failed read takes nothing.
+    EXPECT_EQ(Rules(0, 3, true, true).TakeObservation(f.Station()).size(), 1u);
+    Station("No A/D Board");
+    EXPECT_TRUE(r.TakeObservation(frame->Station()).empty());
+}
+
 TEST_F(RawADAcquisitionTest, RulesThatCannotBeReadAreRefusedBeforeAnyWait) {
     CMainFrame& f = Station();
     CRawADObs obs;

@@ -40,11 +40,26 @@ TEST_F(StationTest, LoadsTechniqueRulesCalibrationReferenceAndProbeNames) {
     EXPECT_EQ(profile.GetProfileString("Mainframe Parameters", "Line 7"), "MeasurementType=4");
 }
 
-TEST_F(StationTest, AFreshInstallationHasDefaultsAndNothingToSay) {
+TEST_F(StationTest, AFreshInstallationHasDefaultRulesButNoCalibration) {
     CStation station;
     EXPECT_TRUE(prompt.shown.empty());
-    // The demonstration station measures at once: rules and calibration exist from the start.
-    EXPECT_TRUE(station.wireRules && station.wireCalibration && station.rawADRules);
+    EXPECT_TRUE(station.wireRules && station.rawADRules);
+    // An uncalibrated probe has no calibration, not one of zero gains that would show every
+    // point as 0 uA/sq.cm.
+    EXPECT_EQ(station.wireCalibration, nullptr);
+    EXPECT_EQ(station.resistivity, 100.0);
+    station.ReloadWireCalibration();
+    EXPECT_EQ(station.wireCalibration, nullptr);
+}
+
+TEST_F(StationTest, TheDemonstrationSettingsKeepTheirSampleCalibration) {
+    const std::string demo = ReadFileText(VELM_SOURCE_DIR "/packaging/demo-velm.ini");
+    ASSERT_FALSE(demo.empty());
+    WriteFileText(profile.Path(), demo);
+    CStation station;
+    ASSERT_NE(station.wireCalibration, nullptr);
+    EXPECT_EQ(station.wireCalibration->SystemGain, 50000.0);
+    EXPECT_GT(station.wireCalibration->XXuAperV, 0.0);
 }
 
 TEST_F(StationTest, UnusableLinesAreNamedOnceAndLeaveDefaults) {

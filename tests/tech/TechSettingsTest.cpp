@@ -93,7 +93,7 @@ TEST_F(TechSettingsTest, RawADRulesLineAndDialog) {
               "burstfreq=100.000000");
     techDialogs.rawADRules = [](CRawADRulesLogic& l) {
         EXPECT_EQ(l.waitFor, "0.02");
-        EXPECT_EQ(l.burstRate, "100.00");
+        EXPECT_EQ(l.burstRate, "100");
         l.firstChannel = "0";
         l.lastChannel = "2";
         l.average = false;
@@ -112,6 +112,26 @@ TEST_F(TechSettingsTest, RawADRulesLineAndDialog) {
     };
     EXPECT_FALSE(EditRawADRules(rules, "Point "));
     EXPECT_EQ(rules.BurstNum, 50);
+}
+
+TEST_F(TechSettingsTest, RawADRulesDialogOkWithoutAnEditChangesNoRule) {
+    CSampRulesRawAD rules;
+    rules.WaitSec = 0.005;
+    rules.AvgSec = 0.125;
+    rules.BurstFreq = 333.333333;
+    techDialogs.rawADRules = [](CRawADRulesLogic& l) {
+        EXPECT_EQ(l.waitFor, "0.005");
+        EXPECT_EQ(l.averageFor, "0.125");
+        EXPECT_EQ(l.burstRate, "333.333333");
+        return true;  // OK, nothing typed
+    };
+    const CSampRulesRawAD before = [&] {
+        CSampRulesRawAD copy;
+        copy.CopyRulesFrom(rules);
+        return copy;
+    }();
+    ASSERT_TRUE(EditRawADRules(rules, "Point "));
+    EXPECT_TRUE(rules.SameRules(before));
 }
 
 TEST_F(TechSettingsTest, CalibrationSettingsRoundTripAndStopAtAMissingLine) {

@@ -57,14 +57,16 @@ TEST_F(WireAcquisitionTest, TakeObservationFollowsTheReferenceMarkAndTheStationR
     CMainFrame& f = Station();
     f.Station().wireReference.reading = CDVector4(0.5, 0, 0, 0);
     CSampRulesWire rules;
-    auto point = rules.TakeObservation(f.Station());
-    ASSERT_NE(dynamic_cast<CWireObs*>(point.get()), nullptr);
-    EXPECT_EQ(static_cast<CWireObs&>(*point).reference.x, 0.5);
+    CObsList point = rules.TakeObservation(f.Station());
+    ASSERT_EQ(point.size(), 1u);
+    ASSERT_NE(dynamic_cast<CWireObs*>(point[0].get()), nullptr);
+    EXPECT_EQ(static_cast<CWireObs&>(*point[0]).reference.x, 0.5);
 
     rules.SamplePeriod = -0.5;
-    auto ref = rules.TakeObservation(f.Station());
-    ASSERT_NE(dynamic_cast<CWireReference*>(ref.get()), nullptr);
-    EXPECT_EQ(f.Station().wireReference.reading, static_cast<CWireReference&>(*ref).reading);
+    CObsList ref = rules.TakeObservation(f.Station());
+    ASSERT_EQ(ref.size(), 1u);
+    ASSERT_NE(dynamic_cast<CWireReference*>(ref[0].get()), nullptr);
+    EXPECT_EQ(f.Station().wireReference.reading, static_cast<CWireReference&>(*ref[0]).reading);
 }
 
 TEST_F(WireAcquisitionTest, AFailedReadNamesTheBoardAndTheReasonAndChangesNothing) {

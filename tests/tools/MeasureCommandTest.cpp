@@ -20,7 +20,9 @@ class MeasureCommand : public CVelmTest {
     void Settings(const char* board) {
         WriteFileText(profile.Path(),
                       std::string("[A/D Board]\nLine 0=") + board +
-                          "\n[Voltage Probe Sample Rules]\n"
+                          "\n[Voltage Probe Calibration]\n"
+                          "Line 0=Zvib: 17472  xCal: 0  yCal: 0  rho: 100.000000  SG: 1.000000\n"
+                          "[Voltage Probe Sample Rules]\n"
                           "Point =pre=0.000000  samp=0.010000  ref=0.010000  fchan=0\n"
                           "[Raw A/D Sample Rules]\nPoint =chan: 0 to 1, pre=0.000000  avg=1  "
                           "inter=1  avgperiod=0.010000  burstnum=5  burstfreq=1000.000000\n");
@@ -67,6 +69,16 @@ TEST_F(MeasureCommand, AFailedReadSavesNothingAndSaysWhy) {
     EXPECT_EQ(run.code, 1);
     EXPECT_NE(run.err.find("Unexpected file format."), std::string::npos);
     EXPECT_EQ(ReadFileText(doc), "not a document");
+}
+
+TEST_F(MeasureCommand, AnUncalibratedProbeMeasuresNoCurrentDensity) {
+    WriteFileText(profile.Path(), "[A/D Board]\nLine 0=Random Number Generator\n");
+    const std::string doc = dir.File("lab.vpo");
+    SToolRun run = Run("measure --technique cdp '" + doc + "'");
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.err.find("Define CDP sampling rules and calibration first"), std::string::npos)
+        << run.err;
+    EXPECT_FALSE(std::filesystem::exists(doc));
 }
 
 TEST_F(MeasureCommand, RefusesWhatItCannotDo) {

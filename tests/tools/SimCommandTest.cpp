@@ -25,6 +25,8 @@ class SimCommand : public CVelmTest {
                           "[Voltage Probe Sample Rules]\n"
                           "Point =pre=0.000000  samp=0.010000  ref=0.010000  fchan=0\n"
                           "[Voltage Probe Calibration]\n"
+                          "Line 0=Zvib: 17472  xCal: 1  yCal: 1  rho: 100.000000  SG: "
+                          "50000.000000\n"
                           "Reference=xInPh=0.004  xQuad=-0.003  yInPh=0.002  yQuad=-0.001\n");
     }
     // The X PSD's signal (without the reference) of observation `index` of the document.

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "gui/app/MotionInput.h"
 #include "gui/platform/QtText.h"
 #include "hw/MsWcmc.h"
 #include "obs/OpticalSystem.h"
@@ -32,12 +33,12 @@ CControlBar::CControlBar(CMainFrame& frame, QWidget* parent) : QWidget(parent), 
     layout->setContentsMargins(6, 6, 6, 6);
     layout->setSpacing(6);
 
-    enable = new QPushButton(tr("Enable Kbd/Mouse ..."), this);
+    enable = new QPushButton(ToQ(frame.EnableButtonText()), this);
     enable->setObjectName("enableKbdMouse");
     enable->setCheckable(true);
     enable->setToolTip(
         tr("While on, the arrow keys, Home/End, Page Up/Down and the mouse drive "
-           "the stages chosen below. Esc lets go of the mouse."));
+           "the stages chosen below. Esc ends it."));
     connect(enable, &QPushButton::toggled, this, [this](bool on) {
         if (on != this->frame.kbdMouseEnabled) this->frame.EnableKbdMouse(on);
     });
@@ -186,6 +187,18 @@ void CControlBar::ShowPosition(EStage stage) {
 void CControlBar::ShowMotionControl() {
     const QSignalBlocker block(enable);
     enable->setChecked(frame.kbdMouseEnabled);
+    // While on, the button says how to end it and stands out in the highlight colour.
+    enable->setText(ToQ(frame.EnableButtonText()));
+    QPalette colours = palette();
+    if (frame.kbdMouseEnabled) {
+        colours.setColor(QPalette::Button, colours.color(QPalette::Highlight));
+        colours.setColor(QPalette::ButtonText, colours.color(QPalette::HighlightedText));
+    }
+    enable->setPalette(colours);
+    // Turned on while typing in a field: the keys go to the stages from here on, not to the
+    // field (where they would stay the field's).
+    if (frame.kbdMouseEnabled && !shownOn && TypingInTextField()) enable->setFocus();
+    shownOn = frame.kbdMouseEnabled;
     stages[0].kbd->setChecked(frame.probeKbd);
     stages[1].kbd->setChecked(frame.sampleKbd);
     stages[0].mouse->setChecked(frame.probeMouse);

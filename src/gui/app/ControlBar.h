@@ -52,4 +52,5 @@ class CControlBar : public QWidget {
     SStageWidgets stages[2];
     QLabel* memory = nullptr;
     QComboBox* opticalSystem = nullptr;
+    bool shownOn = false;  // keyboard and mouse control as last shown
 };

@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,8 +13,12 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QTextBrowser>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "gui/app/MenuTable.h"
 #include "gui/platform/QtText.h"
 
 // ---- Set D/A Output --------------------------------------------------------------------------
@@ -135,6 +140,78 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent) {
     layout->addWidget(buttons, 2, 0, 1, 2);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+// ---- Help > Index ------------------------------------------------------------------------------
+
+namespace {
+// Menu texts as shown: without the mnemonic marks.
+QString Plain(const char* text) {
+    QString plain = QString::fromLatin1(text);
+    plain.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    return plain.replace(QStringLiteral("&&"), QStringLiteral("&"));
+}
+
+void CollectKeys(const std::vector<SMenuItem>& items, const QString& path,
+                 std::vector<std::pair<QString, QString>>& keys) {
+    for (const SMenuItem& item : items) {
+        if (!item.text) continue;
+        const QString here = path.isEmpty() ? Plain(item.text) : path + " > " + Plain(item.text);
+        if (!item.items.empty()) CollectKeys(item.items, here, keys);
+        if (item.shortcut && item.shortcut[0]) {
+            const QString key =
+                QKeySequence(QString::fromLatin1(item.shortcut)).toString(QKeySequence::NativeText);
+            const std::pair<QString, QString> entry{key, here};
+            if (std::find(keys.begin(), keys.end(), entry) == keys.end()) keys.push_back(entry);
+        }
+    }
+}
+
+QString Table(const std::vector<std::pair<QString, QString>>& rows) {
+    QString html = QStringLiteral("<table cellspacing=2 cellpadding=2>");
+    for (const auto& [key, what] : rows)
+        html += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>")
+                    .arg(key.toHtmlEscaped(), what.toHtmlEscaped());
+    return html + QStringLiteral("</table>");
+}
+}  // namespace
+
+QString CKeysHelpDialog::Page() {
+    std::vector<std::pair<QString, QString>> menuKeys;
+    // The observation document's menus hold most commands; the other sets add their own.
+    for (int set : {4, 6, 3, 5, 7, kMainFrameMenuSet})
+        CollectKeys(MenuBar(set), QString(), menuKeys);
+    const std::vector<std::pair<QString, QString>> stageKeys = {
+        {"Left, Right", "X - step, X + step"},
+        {"Up, Down", "Y + step, Y - step"},
+        {"Home, End", "Z + step, Z - step"},
+        {"Page Up, Page Down", "W + step, W - step"},
+        {"Keypad +, Keypad -", "double or halve um/keyhit (with Ctrl: um/50pix)"},
+        {"Esc", "end keyboard and mouse control"}};
+    const std::vector<std::pair<QString, QString>> listKeys = {
+        {"Click, Shift+Click", "select a line, extend the selection"},
+        {"Up, Down, Page Up, Page Down", "move the selection (with Shift: extend it)"},
+        {"Home, End, Ctrl+Home, Ctrl+End", "first or last line shown"},
+        {QKeySequence(Qt::Key_Delete).toString(QKeySequence::NativeText) + ", Space",
+         "hide or show the selected observations"},
+        {"Double click", "open an observation and copy its row"}};
+    return QStringLiteral("<h3>Commands</h3>") + Table(menuKeys) +
+           QStringLiteral("<h3>Stages, while \"Enable Kbd/Mouse ...\" is on</h3>") +
+           Table(stageKeys) + QStringLiteral("<h3>Observation list</h3>") + Table(listKeys);
+}
+
+CKeysHelpDialog::CKeysHelpDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(kTitle);
+    setObjectName("keysHelp");
+    auto* layout = new QVBoxLayout(this);
+    auto* page = new QTextBrowser(this);
+    page->setObjectName("page");
+    page->setHtml(Page());
+    layout->addWidget(page);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    resize(560, 520);
 }
 
 // ---- Icon ------------------------------------------------------------------------------------

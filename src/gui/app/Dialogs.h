@@ -1,6 +1,7 @@
 #pragma once
 // The main frame's smaller dialogs: "Set D/A Output", "Open Observations With ...", File >
-// New's choice of document type, and the About box. Also the program's icon.
+// New's choice of document type, the About box and the keys page of Help. Also the program's
+// icon.
 
 #include <QDialog>
 #include <QIcon>
@@ -50,6 +51,17 @@ class CAboutDialog : public QDialog {
     Q_OBJECT
   public:
     explicit CAboutDialog(QWidget* parent = nullptr);
+};
+
+// Help > Index (F1): the keys of the program, taken from the menus themselves, and how the
+// stages and the observation list are driven from the keyboard.
+class CKeysHelpDialog : public QDialog {
+    Q_OBJECT
+  public:
+    static constexpr const char* kTitle = "VELM Keys";
+    explicit CKeysHelpDialog(QWidget* parent = nullptr);
+    // The page shown (HTML).
+    static QString Page();
 };
 
 // The program's icon, drawn here so that it needs no image plugin.

@@ -55,6 +55,9 @@ class CDocumentWindow : public QWidget {
     void TitleChanged();
     // The document's contents changed (views redraw).
     void DocumentChanged();
+    // Something the menu commands depend on changed (the list's selection, say): the
+    // commands' enabled states are asked again.
+    void CommandStateChanged();
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -7,12 +7,16 @@
 #include <QDockWidget>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPageSetupDialog>
+#include <QPointer>
 #include <QPrinter>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -21,6 +25,7 @@
 #include "app/ObsDocCommands.h"
 #include "gui/app/AdBoardTestDialog.h"
 #include "gui/app/ControlBar.h"
+#include "gui/app/DesktopLook.h"
 #include "gui/app/Dialogs.h"
 #include "gui/app/FileDialogs.h"
 #include "gui/app/MenuTable.h"
@@ -54,6 +59,32 @@
 
 namespace {
 CMainWindow* theMainWindow = nullptr;
+
+// The toolbar: the commands a researcher uses every minute. An entry is shown once a command
+// is attached to it, so Watch and Grid Scan take their places when they are built. A null name
+// separates groups.
+struct SToolBarEntry {
+    const char* name;
+    const char* themeIcon;  // the desktop icon theme's name ("" when it has none that fits)
+    const char* builtIn;    // the drawing used without one
+};
+const SToolBarEntry kToolBar[] = {
+    {"fileNew", "document-new", "new"},
+    {"fileOpen", "document-open", "open"},
+    {"fileSave", "document-save", "save"},
+    {nullptr, nullptr, nullptr},
+    {"modePoint", "", "point"},
+    {"modeReference", "", "reference"},
+    {"modeWatch", "", "watch"},
+    {"modeGridScan", "", "gridScan"},
+    {nullptr, nullptr, nullptr},
+    {"editLogEntry", "", "log"},
+};
+// Menu entries with an icon but no place on the toolbar.
+const SToolBarEntry kMenuIcons[] = {
+    {"fileExit", "application-exit", "exit"},
+    {"helpIndex", "help-contents", "help"},
+};
 
 // A menu text shows "&" as a mnemonic mark; a name that holds one must show it as written.
 std::string EscapeMnemonics(const std::string& text) {
@@ -161,7 +192,17 @@ CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent) {
     controlBar = new CControlBar(*frame, this);
     controlDock = new QDockWidget(tr("Control"), this);
     controlDock->setObjectName("controlDock");
-    controlDock->setWidget(controlBar);
+    // On a short screen the control bar scrolls rather than making the window taller than
+    // the screen.
+    auto* controlScroll = new QScrollArea(controlDock);
+    controlScroll->setObjectName("controlScroll");
+    controlScroll->setWidget(controlBar);
+    controlScroll->setWidgetResizable(true);
+    controlScroll->setFrameShape(QFrame::NoFrame);
+    controlScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    controlScroll->setMinimumWidth(controlBar->sizeHint().width() +
+                                   controlScroll->verticalScrollBar()->sizeHint().width());
+    controlDock->setWidget(controlScroll);
     controlDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     controlDock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
     addDockWidget(Qt::LeftDockWidgetArea, controlDock);
@@ -170,19 +211,20 @@ CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent) {
     toolBar = addToolBar(tr("Toolbar"));
     toolBar->setObjectName("toolBar");
     toolBar->setMovable(false);
-    toolBar->setIconSize(QSize(18, 18));
-    QStyle* s = style();
-    const std::pair<const char*, QStyle::StandardPixmap> tools[] = {
-        {"fileNew", QStyle::SP_FileIcon},
-        {"fileOpen", QStyle::SP_DialogOpenButton},
-        {"fileSave", QStyle::SP_DialogSaveButton},
-        {"helpAbout", QStyle::SP_MessageBoxInformation}};
-    for (const auto& [name, pixmap] : tools) {
-        if (QAction* action = Action(name)) {
-            action->setIcon(s->standardIcon(pixmap));
-            toolBar->addAction(action);
-        }
-    }
+    toolBar->setIconSize(QSize(22, 22));
+    toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    for (const SToolBarEntry& entry : kToolBar)
+        if (entry.name)
+            if (QAction* action = Action(entry.name))
+                action->setIcon(CommandIcon(entry.themeIcon, entry.builtIn));
+    for (const SToolBarEntry& entry : kMenuIcons)
+        if (QAction* action = Action(entry.name))
+            action->setIcon(CommandIcon(entry.themeIcon, entry.builtIn));
+    if (QAction* about = Action("helpAbout")) about->setIcon(VelmIcon());
+    motionHint = new QLabel(this);
+    motionHint->setObjectName("motionHint");
+    motionHint->hide();
+    statusBar()->addPermanentWidget(motionHint);
     statusBar()->showMessage(tr("Ready"));
     AddEtchRinseBar();
 
@@ -192,6 +234,7 @@ CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent) {
     AttachDisplayCommands(*this);
     ShowMenuSet(kMainFrameMenuSet);
     UpdateTechniqueMenu();
+    FillToolBar();
     UpdateActions();
 
     // Timers run from the window's creation: the memory display always, the D/A tracker while
@@ -294,7 +337,44 @@ QMenu* CMainWindow::TechniqueMenu() const {
 
 void CMainWindow::AttachCommand(const QString& name, SCommand command) {
     commands[name] = std::move(command);
+    FillToolBar();
     UpdateActions();
+}
+
+void CMainWindow::FillToolBar() {
+    if (!toolBar) return;
+    // The entries to show, a null for each separator between groups that show something.
+    std::vector<QAction*> wanted;
+    bool groupShown = false;
+    for (const SToolBarEntry& entry : kToolBar) {
+        if (!entry.name) {
+            if (groupShown) wanted.push_back(nullptr);
+            groupShown = false;
+            continue;
+        }
+        QAction* action = Action(entry.name);
+        if (!action || !commands.count(entry.name)) continue;
+        wanted.push_back(action);
+        groupShown = true;
+    }
+    if (!wanted.empty() && !wanted.back()) wanted.pop_back();
+    std::vector<QAction*> shown;
+    for (QAction* action : toolBar->actions())
+        shown.push_back(action->isSeparator() ? nullptr : action);
+    if (shown == wanted) return;
+    // Rebuilding deletes the toolbar's buttons: never under the feet of the one that was just
+    // pressed (a command that attaches another).
+    if (dispatching > 0) {
+        QTimer::singleShot(0, this, &CMainWindow::FillToolBar);
+        return;
+    }
+    toolBar->clear();
+    for (QAction* action : wanted) {
+        if (action)
+            toolBar->addAction(action);
+        else
+            toolBar->addSeparator();
+    }
 }
 
 void CMainWindow::Dispatch(QAction* action) {
@@ -303,7 +383,11 @@ void CMainWindow::Dispatch(QAction* action) {
     // The state may have changed since the menu was drawn (a shortcut needs no menu).
     if (it->second.enabled && !it->second.enabled()) return;
     SCommand command = it->second;  // a command may replace itself
+    const QPointer<CMainWindow> alive(this);
+    ++dispatching;
     command.run(*action);
+    if (!alive) return;
+    --dispatching;
     if (theMainWindow == this) UpdateActions();
 }
 
@@ -380,8 +464,21 @@ void CMainWindow::AddEtchRinseBar() {
     auto* dock = new QDockWidget(tr("Etch-Rinse Control"), this);
     dock->setObjectName("etchRinseDock");
     dock->setWidget(bar);
-    // The bar's timers skip their ticks while another acquisition waits on the clock.
     SetEtchRinseBar(dock);
+    // The bar floats over the work area rather than taking a row of the window from every
+    // document; it is placed when the window first shows.
+    dock->setFloating(true);
+}
+
+void CMainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (etchRinseBarPlaced || !etchRinseBar || !etchRinseBar->isFloating()) return;
+    etchRinseBarPlaced = true;
+    // Its top on the top of the work area, its right edge 40 pixels left of the area's right.
+    QWidget* area = centralWidget() ? centralWidget() : this;
+    etchRinseBar->adjustSize();
+    const QPoint topRight = area->mapToGlobal(QPoint(area->width() - 40, 0));
+    etchRinseBar->move(topRight.x() - etchRinseBar->width(), topRight.y());
 }
 
 void CMainWindow::AttachBuiltInCommands() {
@@ -510,6 +607,10 @@ void CMainWindow::AttachBuiltInCommands() {
         CAboutDialog dialog(this);
         dialog.exec();
     });
+    commands["helpIndex"] = always([this] {
+        CKeysHelpDialog dialog(this);
+        dialog.exec();
+    });
 }
 
 void CMainWindow::FillRecentFiles(QMenu* menu) {
@@ -560,12 +661,18 @@ CDocumentWindow* CMainWindow::AddDocumentWindow(std::unique_ptr<CDocumentWindow>
         UpdateTitle();
         UpdateActions();
     });
+    // A selection made with the mouse or the keys enables Hide Obs and Show Obs (and their
+    // keys) at once, not when a menu is next opened.
+    connect(raw, &CDocumentWindow::CommandStateChanged, this, &CMainWindow::UpdateActions);
     // When a window goes, the menus follow the one that is now on top (or the frame's own).
     connect(sub, &QObject::destroyed, this,
             [this] { QTimer::singleShot(0, this, &CMainWindow::ActiveWindowChanged); });
     sub->resize(640, 420);
     sub->show();
     mdiArea->setActiveSubWindow(sub);
+    // Every document opens as the first one does: alone it fills the area, with others the
+    // area is shared among them.
+    TileSideBySide();
     ActiveWindowChanged();
     return raw;
 }
@@ -736,9 +843,14 @@ void CMainWindow::ShowMainWindow() {
 }
 
 void CMainWindow::TileSideBySide() {
-    // Side by side, as the documents of a session are usually compared.
+    // Side by side, as the documents of a session are usually compared; more than two would
+    // each be too narrow for the list's columns, so they share the area as tiles.
     QList<QMdiSubWindow*> subs = mdiArea->subWindowList();
     if (subs.isEmpty()) return;
+    if (subs.size() > 2) {
+        mdiArea->tileSubWindows();
+        return;
+    }
     const QRect area = mdiArea->viewport()->rect();
     const int width = area.width() / static_cast<int>(subs.size());
     for (int i = 0; i < subs.size(); ++i)
@@ -767,10 +879,10 @@ void CMainWindow::ShowPosition(EStage stage) {
 void CMainWindow::ShowMotionControl() {
     controlBar->ShowMotionControl();
     inputFilter->SetActive(frame->kbdMouseEnabled);
-    statusBar()->showMessage(frame->kbdMouseEnabled
-                                 ? tr("Keyboard and mouse drive the stages (Esc lets go of "
-                                      "the mouse)")
-                                 : tr("Ready"));
+    // A permanent part of the status bar: other messages do not cover it while control is on.
+    motionHint->setText(tr("Keyboard and mouse drive the stages - Esc ends"));
+    motionHint->setVisible(frame->kbdMouseEnabled);
+    if (!frame->kbdMouseEnabled) statusBar()->showMessage(tr("Ready"));
 }
 
 void CMainWindow::ShowZMinimum(EStage stage) {

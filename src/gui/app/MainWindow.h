@@ -23,6 +23,7 @@
 #include "app/Startup.h"
 #include "gui/app/DocumentWindow.h"
 
+class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -119,12 +120,16 @@ class CMainWindow : public QMainWindow, public CMainFrameView, public CStartupUi
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    // The first time the window shows: the etch/rinse bar takes its place over the work area.
+    void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
   private:
     void BuildMenus();
+    // The toolbar's entries whose commands are attached.
+    void FillToolBar();
     QMenu* BuildMenu(const SMenuItem& item, QWidget* parent);
     QAction* ActionFor(const SMenuItem& item);
     void Dispatch(QAction* action);
@@ -157,7 +162,9 @@ class CMainWindow : public QMainWindow, public CMainFrameView, public CStartupUi
     CControlBar* controlBar = nullptr;
     QDockWidget* controlDock = nullptr;
     QDockWidget* etchRinseBar = nullptr;
+    bool etchRinseBarPlaced = false;
     QToolBar* toolBar = nullptr;
+    QLabel* motionHint = nullptr;  // status bar, while keyboard and mouse drive the stages
     std::unique_ptr<CMotionInputFilter> inputFilter;
     std::unique_ptr<CQtPointer> pointer;
     CLiveVideoWindow* liveVideo = nullptr;
@@ -170,6 +177,7 @@ class CMainWindow : public QMainWindow, public CMainFrameView, public CStartupUi
     std::map<int, std::vector<QMenu*>> menuBars;
     int currentMenuSet = -1;
     bool tilePending = false;
+    int dispatching = 0;  // commands running now
     std::map<EDocType, int> newDocumentCounts;
 };
 

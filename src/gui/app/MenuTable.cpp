@@ -34,7 +34,7 @@ SMenuItem FileMenu(bool canSave, std::vector<SMenuItem> extra) {
           Item("Print Pre&view", "filePrintPreview"), Item("P&rint Setup...", "filePrintSetup"),
           kSeparator, Item("Roo&t Directory", "fileRootDirectory"),
           Item("Default Fil&enames", "fileDefaultFilenames"), kSeparator,
-          Item("Recent File", kRecentFilesAnchor), kSeparator, Item("E&xit", "fileExit")})
+          Item("Recent File", kRecentFilesAnchor), kSeparator, Item("E&xit", "fileExit", "Ctrl+Q")})
         items.push_back(std::move(e));
     return Menu("&File", "fileMenu", std::move(items));
 }
@@ -108,7 +108,7 @@ SMenuItem WindowMenu() {
 
 SMenuItem HelpMenu() {
     return Menu("&Help", "helpMenu",
-                {Item("&Index", "helpIndex"), Item("&Using Help", "helpUsing"), kSeparator,
+                {Item("&Index", "helpIndex", "F1"), Item("&Using Help", "helpUsing"), kSeparator,
                  Item("&About VELM...", "helpAbout")});
 }
 
@@ -120,7 +120,8 @@ std::map<int, std::vector<SMenuItem>> BuildMenuBars() {
               Item("Roo&t Directory", "fileRootDirectory"),
               Item("Default Fil&enames", "fileDefaultFilenames"), kSeparator,
               Item("P&rint Setup...", "filePrintSetup"), kSeparator,
-              Item("Recent File", kRecentFilesAnchor), kSeparator, Item("E&xit", "fileExit")}),
+              Item("Recent File", kRecentFilesAnchor), kSeparator,
+              Item("E&xit", "fileExit", "Ctrl+Q")}),
         SystemMenu(), ViewMenu({}), HelpMenu()};
 
     // Observation documents: the Technique menu is the fourth.

@@ -1,10 +1,15 @@
 #include "gui/app/MotionInput.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 
 EMotionKey MotionKeyOf(const QKeyEvent& event) {
     const bool keypad = event.modifiers() & Qt::KeypadModifier;
@@ -38,6 +43,17 @@ EMotionKey MotionKeyOf(const QKeyEvent& event) {
     }
 }
 
+bool TypingInTextField() {
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus) return false;
+    if (auto* edit = qobject_cast<QLineEdit*>(focus)) return !edit->isReadOnly();
+    if (auto* edit = qobject_cast<QTextEdit*>(focus)) return !edit->isReadOnly();
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(focus)) return !edit->isReadOnly();
+    if (auto* box = qobject_cast<QAbstractSpinBox*>(focus)) return !box->isReadOnly();
+    if (auto* combo = qobject_cast<QComboBox*>(focus)) return combo->isEditable();
+    return false;
+}
+
 CMotionInputFilter::CMotionInputFilter(CMainFrame& frame, QObject* parent)
     : QObject(parent), frame(frame) {}
 
@@ -68,6 +84,11 @@ bool CMotionInputFilter::eventFilter(QObject* watched, QEvent* event) {
             auto* key = static_cast<QKeyEvent*>(event);
             EMotionKey motionKey = MotionKeyOf(*key);
             if (motionKey == EMotionKey::Other) break;
+            // The arrows, Home, End and the keypad signs move the cursor or type in a field
+            // (a sensitivity box, a dialog's number): there they are the field's. Escape still
+            // ends the control, and a jog from "Go To A Position" takes every key (its fields
+            // only show where the stage is meanwhile).
+            if (motionKey != EMotionKey::Escape && !frame.Jogging() && TypingInTextField()) break;
             SBusy guard(busy);
             if (frame.OnKey(motionKey, key->count(),
                             key->modifiers().testFlag(Qt::ControlModifier)))

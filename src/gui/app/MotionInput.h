@@ -14,6 +14,8 @@ class QKeyEvent;
 
 // The key of the stage control that a key press means (EMotionKey::Other for the rest).
 EMotionKey MotionKeyOf(const QKeyEvent& event);
+// Whether the focus is in a field that takes typing (its keys are not the stages').
+bool TypingInTextField();
 
 class CMotionInputFilter : public QObject {
     Q_OBJECT

@@ -7,5 +7,7 @@ QWidget* CreateObsView(CObsDocWindow& window) {
     auto* view = new CObsView(window.Document(), &window);
     view->setObjectName("obsView");
     QObject::connect(&window, &CDocumentWindow::DocumentChanged, view, &CObsView::DocumentChanged);
+    QObject::connect(view, &CObsView::selectionChanged, &window,
+                     &CDocumentWindow::CommandStateChanged);
     return view;
 }

@@ -123,6 +123,11 @@ CMotionSetupDialog::CMotionSetupDialog(CMotionSetupLogic& logic, QWidget* parent
     top->addWidget(boardId, 0, 3);
     layout->addLayout(top);
 
+    // The axes and the (unused) encoders side by side, so that the dialog fits a small screen.
+    auto* groups = new QHBoxLayout;
+    layout->addLayout(groups);
+    auto* axesColumn = new QVBoxLayout;
+    groups->addLayout(axesColumn);
     auto* axes = new QGroupBox("Axes", this);
     auto* grid = new QGridLayout(axes);
     for (int i = 0; i < 4; ++i)
@@ -148,7 +153,7 @@ CMotionSetupDialog::CMotionSetupDialog(CMotionSetupLogic& logic, QWidget* parent
     addRow("&Tracking: (microns/sec)", "trackingSpeed", logic.trackingSpeed, true, &tracking);
     addRow("&Distance: (microns)", "accelDistance", logic.accelDistance, true, &distance);
     addRow("Pro&file Type:", "accelType", logic.accelType, false, nullptr);
-    layout->addWidget(axes);
+    axesColumn->addWidget(axes);
 
     auto* zRow = new QHBoxLayout;
     zMinimumOn = new QCheckBox("Z Minimum:", this);
@@ -159,17 +164,22 @@ CMotionSetupDialog::CMotionSetupDialog(CMotionSetupLogic& logic, QWidget* parent
     zRow->addWidget(zMinimum);
     zRow->addWidget(new QLabel("microns", this));
     zRow->addStretch();
-    layout->addLayout(zRow);
+    axesColumn->addLayout(zRow);
 
     // Encoder-checked moves and the PDMA board are kept in the settings but not used.
     auto* encoders = new QGroupBox("Encoders", this);
     encoders->setEnabled(false);
     auto* eg = new QGridLayout(encoders);
     row = 0;
+    auto encoderEdit = [encoders](const std::string& text) {
+        auto* edit = new QLineEdit(ToQ(text), encoders);
+        edit->setMaximumWidth(60);
+        return edit;
+    };
     auto addEncoderRow = [&](const QString& label, const std::array<std::string, 4>& texts) {
         eg->addWidget(new QLabel(label, encoders), row, 0);
         for (int i = 0; i < 4; ++i)
-            eg->addWidget(new QLineEdit(ToQ(texts[i]), encoders), row, i + 1);
+            eg->addWidget(encoderEdit(texts[i]), row, i + 1);
         ++row;
     };
     addEncoderRow("Enabled:", logic.encoderOn);
@@ -179,10 +189,12 @@ CMotionSetupDialog::CMotionSetupDialog(CMotionSetupLogic& logic, QWidget* parent
     addEncoderRow("Minus Counter:", logic.encoderMinusCtr);
     addEncoderRow("Tolerance:", logic.encoderTolerance);
     eg->addWidget(new QLabel("Retries:", encoders), row, 0);
-    eg->addWidget(new QLineEdit(ToQ(logic.encoderRetries), encoders), row, 1);
-    eg->addWidget(new QLabel("Speed Reduction:", encoders), row, 2);
-    eg->addWidget(new QLineEdit(ToQ(logic.speedReduction), encoders), row, 3);
-    layout->addWidget(encoders);
+    eg->addWidget(encoderEdit(logic.encoderRetries), row, 1);
+    eg->addWidget(new QLabel("Speed Reduction:", encoders), row + 1, 0);
+    eg->addWidget(encoderEdit(logic.speedReduction), row + 1, 1);
+    auto* encoderColumn = new QVBoxLayout;
+    groups->addLayout(encoderColumn);
+    encoderColumn->addWidget(encoders);
     auto* pdmaRow = new QHBoxLayout;
     auto* pdma = new QCheckBox("PDMA-16 Board", this);
     pdma->setChecked(logic.pdmaBoard);
@@ -193,7 +205,8 @@ CMotionSetupDialog::CMotionSetupDialog(CMotionSetupLogic& logic, QWidget* parent
     pdmaRow->addWidget(rate);
     pdmaRow->addWidget(new QLabel("Hz", this));
     pdmaRow->addStretch();
-    layout->addLayout(pdmaRow);
+    encoderColumn->addLayout(pdmaRow);
+    encoderColumn->addStretch(1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &CMotionSetupDialog::accept);

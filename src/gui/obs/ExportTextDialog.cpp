@@ -47,15 +47,17 @@ CExportTextDialog::CExportTextDialog(CTextExportLogic& logic, QWidget* parent)
     auto* top = new QHBoxLayout;
     layout->addLayout(top);
 
-    // Which classes.
-    auto* classes = new QVBoxLayout;
+    // Which classes, in two columns so that the dialog fits a small laptop screen.
+    auto* classes = new QGridLayout;
     top->addLayout(classes);
+    int cell = 0;
     auto group = [&](const QString& title, std::initializer_list<QCheckBox*> boxes) {
         auto* box = new QGroupBox(title, this);
         auto* inner = new QVBoxLayout(box);
         for (QCheckBox* b : boxes)
             inner->addWidget(b);
-        classes->addWidget(box);
+        classes->addWidget(box, cell / 2, cell % 2, Qt::AlignTop);
+        ++cell;
     };
     group(tr("ISP/PVP Gradient Observations"),
           {AddCheck("exportIonPt", tr("Point"), &o.exportIonPt),
@@ -70,12 +72,15 @@ CExportTextDialog::CExportTextDialog(CTextExportLogic& logic, QWidget* parent)
     group(tr("Raw A/D Observations"),
           {AddCheck("exportRawAD", tr("Samples"), &o.exportRawAD),
            AddCheck("exportRawADSampRules", tr("Sampling Rules"), &o.exportRawADSampRules)});
+    auto* others = new QVBoxLayout;
     for (QCheckBox* b : {AddCheck("exportDIB", tr("DIB Images"), &o.exportDIB),
                          AddCheck("exportLog", tr("Log Entries"), &o.exportLog),
                          AddCheck("exportVidSeq", tr("Video Image Sequences"), &o.exportVidSeq),
                          AddCheck("exportScan", tr("Scans (.SCN files)"), &o.exportScan),
                          AddCheck("exportContour", tr("Contour Points"), &o.exportContour)})
-        classes->addWidget(b);
+        others->addWidget(b);
+    others->addStretch(1);
+    classes->addLayout(others, cell / 2, cell % 2);
 
     // Which columns. The field names are swapped: useData is "Number label", useNumber "Data".
     auto* columnsBox = new QGroupBox(this);
@@ -96,19 +101,24 @@ CExportTextDialog::CExportTextDialog(CTextExportLogic& logic, QWidget* parent)
     concentrations->setObjectName("useConcentrations");
     columns->addWidget(concentrations);
 
+    // Times: clock times or elapsed from the reference time; beside them the separators.
+    auto* middle = new QHBoxLayout;
+    layout->addLayout(middle);
+    auto* timeBox = new QGroupBox(this);
+    auto* timeLayout = new QGridLayout(timeBox);
+    middle->addWidget(timeBox, 1);
+    auto* separatorBox = new QGroupBox(this);
+    auto* separatorLayout = new QVBoxLayout(separatorBox);
+    middle->addWidget(separatorBox);
     separators = new QButtonGroup(this);
     for (auto [id, caption] : {std::pair{kDataComma, tr("Comma Separated Values")},
                                std::pair{kDataTab, tr("Tab Delimiters")}}) {
         auto* radio = new QRadioButton(caption, this);
         radio->setObjectName(QString("dataType%1").arg(id));
         separators->addButton(radio, id);
-        columns->addWidget(radio);
+        separatorLayout->addWidget(radio);
     }
-
-    // Times: clock times or elapsed from the reference time.
-    auto* timeBox = new QGroupBox(this);
-    auto* timeLayout = new QGridLayout(timeBox);
-    layout->addWidget(timeBox);
+    separatorLayout->addStretch(1);
     timeTypes = new QButtonGroup(this);
     int column = 0;
     for (auto [id, caption] :
@@ -126,6 +136,7 @@ CExportTextDialog::CExportTextDialog(CTextExportLogic& logic, QWidget* parent)
         timeLayout->addWidget(new QLabel(captions[i], this), 1, i);
         timeEdits[i] = new QLineEdit(this);
         timeEdits[i]->setObjectName(names[i]);
+        timeEdits[i]->setMaximumWidth(i == 2 ? 80 : 60);
         timeLayout->addWidget(timeEdits[i], 2, i);
     }
     auto* midnight = new QPushButton(tr("Midnight"), this);
@@ -153,6 +164,8 @@ CExportTextDialog::CExportTextDialog(CTextExportLogic& logic, QWidget* parent)
     probeList->setObjectName("probeNames");
     for (const auto& name : logic.probeNames)
         probeList->addItem(ToQ(name));
+    // A few names in sight; more scroll.
+    probeList->setMaximumHeight(4 * probeList->fontMetrics().height() + 12);
     form->addWidget(probeList, 2, 0, 1, 2);
     auto* viewer = new QPushButton(tr("Set for Viewer"), this);
     viewer->setObjectName("setForViewer");

@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -22,17 +23,18 @@ QColor ToQColor(SRgb c) {
     return QColor(c.r, c.g, c.b);
 }
 
-// A selected line is inverted, as the station always showed it: a dark bar with the line's
-// colour turned to its complement.
-QColor Inverted(SRgb c) {
-    return QColor(255 - c.r, 255 - c.g, 255 - c.b);
-}
-
 }  // namespace
 
 CObsView::CObsView(CObsDoc& document, QWidget* parent)
     : QAbstractScrollArea(parent), doc(document), model(document) {
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    setFocusPolicy(Qt::StrongFocus);
+    // The line colours are chosen for a light background: the list keeps its own in a dark
+    // desktop theme too.
+    QPalette colours = viewport()->palette();
+    colours.setColor(QPalette::Base, ToQColor(kListBackground));
+    colours.setColor(QPalette::Text, QColor(0, 0, 0));
+    viewport()->setPalette(colours);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
     verticalScrollBar()->setSingleStep(1);
@@ -106,16 +108,24 @@ void CObsView::paintEvent(QPaintEvent* event) {
     const int64_t lastRow = area.bottom() / h;
     std::vector<SListLine> lines;
     model.DescribeLines(TopLine() + firstRow, lastRow - firstRow + 1, lines);
-    const QColor base = palette().color(QPalette::Base);
     for (size_t i = 0; i < lines.size(); ++i) {
         const SListLine& line = lines[i];
-        const int y = static_cast<int>(firstRow + static_cast<int64_t>(i)) * h;
+        const int64_t row = firstRow + static_cast<int64_t>(i);
+        const int y = static_cast<int>(row) * h;
+        if (TopLine() + row == CObsListModel::kRulerLine) {
+            // The column names are drawn, not a line of the list: clicks on them select
+            // nothing, as on any blank line.
+            painter.setPen(ToQColor(kListRulerColor));
+            painter.drawText(x0, y + ascent,
+                             ToQ(CObsListModel::RulerText(static_cast<unsigned>(doc.detailFlags))));
+            painter.drawLine(x0, y + h - 2, x0 + width, y + h - 2);
+        }
         if (line.kind == SListLine::EKind::Blank) continue;
         QColor pen = ToQColor(line.color);
         if (line.selected) {
             painter.fillRect(QRect(x0 - kTextLeft, y, width + kTextLeft, h),
-                             QColor(255 - base.red(), 255 - base.green(), 255 - base.blue()));
-            pen = Inverted(line.color);
+                             ToQColor(kListSelectionBar));
+            pen = ToQColor(SelectedLineColor(line.color));
         }
         painter.setPen(pen);
         painter.drawText(x0, y + ascent, ToQ(line.text));
@@ -133,6 +143,7 @@ void CObsView::mousePressEvent(QMouseEvent* event) {
     model.Click(*obs, (event->modifiers() & Qt::ShiftModifier) != 0);
     dragging = true;
     viewport()->update();
+    emit selectionChanged();
 }
 
 void CObsView::mouseMoveEvent(QMouseEvent* event) {
@@ -145,8 +156,59 @@ void CObsView::mouseMoveEvent(QMouseEvent* event) {
         verticalScrollBar()->setValue(verticalScrollBar()->value() + 1);
     const auto obs = model.NearestObsAtLine(LineAt(y));
     if (!obs) return;
+    const int64_t first = model.FirstSelected(), last = model.LastSelected();
     model.Extend(*obs);
     viewport()->update();
+    if (model.FirstSelected() != first || model.LastSelected() != last) emit selectionChanged();
+}
+
+void CObsView::keyPressEvent(QKeyEvent* event) {
+    using EKey = CObsListModel::EKey;
+    EKey key;
+    switch (event->key()) {
+        case Qt::Key_Up:
+            key = EKey::Up;
+            break;
+        case Qt::Key_Down:
+            key = EKey::Down;
+            break;
+        case Qt::Key_PageUp:
+            key = EKey::PageUp;
+            break;
+        case Qt::Key_PageDown:
+            key = EKey::PageDown;
+            break;
+        case Qt::Key_Home:
+            key = EKey::Home;
+            break;
+        case Qt::Key_End:
+            key = EKey::End;
+            break;
+        default:
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
+    }
+    const bool extend = (event->modifiers() & Qt::ShiftModifier) != 0;
+    const auto obs = model.MoveByKey(key, VisibleLines() - 1, extend);
+    if (!obs) return;
+    // The ends of the list show the header and "End of file" with them.
+    if (key == EKey::Home)
+        ScrollToLine(0);
+    else if (key == EKey::End)
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    else if (const auto line = model.LineOfObs(*obs))
+        EnsureLineVisible(*line);
+    viewport()->update();
+    emit selectionChanged();
+}
+
+void CObsView::EnsureLineVisible(int64_t line) {
+    const int64_t top = TopLine();
+    const int64_t visible = VisibleLines();
+    if (line < top)
+        ScrollToLine(line);
+    else if (line >= top + visible)
+        ScrollToLine(line - visible + 1);
 }
 
 void CObsView::mouseReleaseEvent(QMouseEvent* event) {

@@ -1,8 +1,10 @@
 #pragma once
 // CObsView: the window of an observation document. A scrolling, printable text list with one
-// line per observation in the document's time range, coloured by kind; a selection made by
-// click, Shift-click and drag that "&Hide Obs" and "Sh&ow Obs" act on; a double click opens
-// the observation and puts its export row on the clipboard.
+// line per observation in the document's time range, coloured by kind, on a light background of
+// its own; a ruler under the header names the columns shown. A selection made by click,
+// Shift-click and drag, or with the keys of any list (arrows, Page Up/Down, Home, End, Shift to
+// extend), that "&Hide Obs" and "Sh&ow Obs" act on; a double click opens the observation and
+// puts its export row on the clipboard.
 //
 // The view holds no copy of the list: it asks its CObsListModel for the lines on screen only,
 // so a document of a million observations scrolls as fast as a small one.
@@ -47,6 +49,8 @@ class CObsView : public QAbstractScrollArea {
   signals:
     // After every change of the document (for the window title, menus, ...).
     void documentChanged();
+    // The selection changed (the commands that act on it are enabled or not).
+    void selectionChanged();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -56,12 +60,15 @@ class CObsView : public QAbstractScrollArea {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void UpdateScrollRange();
     int VisibleLines() const;
     int64_t LineAt(int y) const;
     int ListWidth() const;
+    // Scrolls as little as needed for `line` to be on screen.
+    void EnsureLineVisible(int64_t line);
 
     CObsDoc& doc;
     CObsListModel model;

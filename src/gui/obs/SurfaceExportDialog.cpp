@@ -63,7 +63,7 @@ CSurfaceExportDialog::CSurfaceExportDialog(CSurfaceExportLogic& logic, QWidget* 
     matrix = new QCheckBox(tr("Matrix"), this);
     matrix->setObjectName("matrix");
     matrix->setChecked(d.matrix);
-    form->addWidget(matrix, 3, 0);
+    form->addWidget(matrix, 2, 2);
 
     // X and Y: position components, of the probe or of the sample stage.
     auto* axes = new QHBoxLayout;
@@ -119,13 +119,20 @@ CSurfaceExportDialog::CSurfaceExportDialog(CSurfaceExportLogic& logic, QWidget* 
         to->addLayout(row);
     };
 
+    // CDP (its calibrated quantities beside its voltages) with raw A/D under it in the first
+    // column, ISP/PVP in the second, so that the dialog fits a small laptop screen.
+    auto* firstColumn = new QVBoxLayout;
+    zLayout->addLayout(firstColumn);
     auto* cdpBox = new QGroupBox(tr("CDP"), this);
     auto* cdp = new QVBoxLayout(cdpBox);
+    auto* cdpQuantities = new QGridLayout;
+    cdp->addLayout(cdpQuantities);
     for (int i = 0; i < 8; ++i)
-        cdp->addWidget(
-            AddRadio(this, quantity, ValueCode::kXCurrentDensity + i, kCdpQuantityLabels[i]));
+        cdpQuantities->addWidget(
+            AddRadio(this, quantity, ValueCode::kXCurrentDensity + i, kCdpQuantityLabels[i]), i % 4,
+            i / 4);
     addButtons(cdp, ETechnique::Cdp, true, true);
-    zLayout->addWidget(cdpBox);
+    firstColumn->addWidget(cdpBox);
 
     auto* ionBox = new QGroupBox(tr("ISP/PVP"), this);
     auto* ion = new QGridLayout(ionBox);
@@ -133,6 +140,7 @@ CSurfaceExportDialog::CSurfaceExportDialog(CSurfaceExportLogic& logic, QWidget* 
     probeList->setObjectName("probeNames");
     for (const auto& name : logic.probeNames)
         probeList->addItem(ToQ(name));
+    probeList->setMaximumHeight(4 * probeList->fontMetrics().height() + 12);
     if (d.probe >= 0 && d.probe < probeList->count()) probeList->setCurrentRow(d.probe);
     ion->addWidget(probeList, 0, 0, 1, 4);
     ion->addWidget(AddRadio(this, quantity, ValueCode::kSampleNumber, tr("Sample #")), 1, 0);
@@ -152,6 +160,8 @@ CSurfaceExportDialog::CSurfaceExportDialog(CSurfaceExportLogic& logic, QWidget* 
     ion->addWidget(new QLabel(tr("to"), this), 4, 3);
     repLastEdit = AddEdit("repLast", logic.repLastText);
     ion->addWidget(repLastEdit, 4, 4);
+    for (QLineEdit* number : {sampleEdit, fromEdit, toEdit, repFirstEdit, repLastEdit})
+        number->setMaximumWidth(70);
     applyReference = new QCheckBox(tr("Apply Reference to Gradients"), this);
     applyReference->setObjectName("applyReference");
     applyReference->setChecked(d.applyReference);
@@ -166,10 +176,12 @@ CSurfaceExportDialog::CSurfaceExportDialog(CSurfaceExportLogic& logic, QWidget* 
     auto* channelRow = new QHBoxLayout;
     channelRow->addWidget(AddRadio(this, quantity, ValueCode::kChannel, tr("Channel #")));
     channelEdit = AddEdit("channel", logic.channelText);
+    channelEdit->setMaximumWidth(70);
     channelRow->addWidget(channelEdit);
+    channelRow->addStretch(1);
     raw->addLayout(channelRow);
     addButtons(raw, ETechnique::RawAD, false, false);
-    zLayout->addWidget(rawBox);
+    firstColumn->addWidget(rawBox);
     Check(quantity, d.quantity);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

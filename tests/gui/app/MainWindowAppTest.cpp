@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
@@ -16,20 +17,26 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
+#include <QToolBar>
 #include <filesystem>
 
 #include "app/MainFrame.h"
 #include "app/Startup.h"
+#include "gui/GuiTestSupport.h"
 #include "gui/app/ControlBar.h"
 #include "gui/app/DocumentWindow.h"
 #include "gui/app/FileDialogs.h"
 #include "gui/app/MainWindow.h"
 #include "gui/app/MenuTable.h"
 #include "gui/app/MotionInput.h"
+#include "gui/hw/ImageView.h"
+#include "gui/hw/QtFgDialogs.h"
 #include "gui/obs/ObsView.h"
 #include "hw/AdBoard.h"
 #include "hw/Bmp.h"
+#include "hw/FgBoard.h"
 #include "hw/MsWcmc.h"
 #include "hw/fg/FgDialogs.h"
 #include "hw/motion/MotionDialogs.h"
@@ -214,6 +221,8 @@ TEST_F(MainWindowAppTest, MenuEntriesOfLaterPartsAreDisabledUntilACommandIsAttac
 TEST_F(MainWindowAppTest, KeysDriveTheStagesOnlyWhileMotionControlIsOn) {
     CMainWindow window;
     window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     CMainFrame& frame = window.Frame();
     Press(Qt::Key_Right);
     EXPECT_EQ(frame.ProbeSystem().Position(), CDVector4());
@@ -233,11 +242,20 @@ TEST_F(MainWindowAppTest, KeysDriveTheStagesOnlyWhileMotionControlIsOn) {
     Press(Qt::Key_Plus, Qt::KeypadModifier | Qt::ControlModifier);
     EXPECT_EQ(Box(window, "micronsPer50Pix"), "10");
 
-    // A step typed into the box counts at the next key, clamped.
+    // A step typed into the box counts at the next key, clamped. Inside the box the arrows
+    // are the box's.
     auto* step = window.ControlBar()->findChild<QLineEdit*>("micronsPerKey");
     step->setFocus();
     step->selectAll();
     QTest::keyClicks(step, "0");
+    ASSERT_EQ(QApplication::focusWidget(), step);
+    QTest::keyClick(step, Qt::Key_Left);
+    QTest::keyClick(step, Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_EQ(frame.ProbeSystem().Position(), CDVector4(10, 10, 0, 0));
+    EXPECT_EQ(step->text(), "-0");  // the cursor went left, the minus sign went in
+    step->setText("0");
+    frame.micronsPerKeyEntry = "0";
+    window.MdiArea()->setFocus();
     Press(Qt::Key_Left);
     EXPECT_EQ(Box(window, "micronsPerKey"), "0.1");
     EXPECT_NEAR(frame.ProbeSystem().Position().x, 9.9, 1e-9);
@@ -269,6 +287,148 @@ TEST_F(MainWindowAppTest, EscapeLetsGoOfTheMouse) {
     EXPECT_FALSE(frame.MouseControlActive());
     EXPECT_FALSE(window.ControlBar()->findChild<QCheckBox*>("probeMouse")->isChecked());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainWindowAppTest, MotionControlShowsPlainlyWhileOnAndEscapeEndsIt) {
+    CMainWindow window;
+    window.show();
+    auto* enable = window.ControlBar()->findChild<QPushButton*>("enableKbdMouse");
+    auto* hint = window.findChild<QLabel*>("motionHint");
+    ASSERT_NE(hint, nullptr);
+    EXPECT_EQ(enable->text(), "Enable Kbd/Mouse ...");
+    EXPECT_FALSE(hint->isVisible());
+    enable->click();
+    EXPECT_EQ(enable->text(), "<Esc> - End");
+    EXPECT_TRUE(enable->isChecked());
+    EXPECT_EQ(enable->palette().color(QPalette::Button),
+              window.palette().color(QPalette::Highlight));
+    EXPECT_TRUE(hint->isVisible());
+    // Other status messages come and go; the hint stays.
+    window.Frame().ReadSensitivity();
+    window.ShowHint("um/keyhit: \"x\" is not a number; 10 is kept.");
+    EXPECT_TRUE(hint->isVisible());
+    EXPECT_EQ(hint->text(), "Keyboard and mouse drive the stages - Esc ends");
+
+    window.MdiArea()->setFocus();
+    Press(Qt::Key_Escape);
+    EXPECT_FALSE(window.Frame().kbdMouseEnabled);
+    EXPECT_FALSE(window.InputFilter()->Active());
+    EXPECT_FALSE(enable->isChecked());
+    EXPECT_EQ(enable->text(), "Enable Kbd/Mouse ...");
+    EXPECT_FALSE(hint->isVisible());
+}
+
+TEST_F(MainWindowAppTest, AMouseSelectionEnablesHideAndShowAtOnce) {
+    CMainWindow window;
+    window.show();
+    auto* obs = qobject_cast<CObsDocWindow*>(window.CreateNewDocument(EDocType::Observation));
+    ASSERT_NE(obs, nullptr);
+    for (int i = 0; i < 3; ++i)
+        obs->Document().AddLogEntry("note");
+    QAction* hide = window.Action("editHideObs");
+    QAction* show = window.Action("editShowObs");
+    EXPECT_FALSE(hide->isEnabled());
+    CObsView* view = obs->ListView();
+    const int h = view->LineHeight();
+    // A click on the second observation, no menu opened since.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(40, 4 * h + h / 2));
+    EXPECT_TRUE(hide->isEnabled());
+    EXPECT_TRUE(show->isEnabled());
+    EXPECT_EQ(hide->shortcut(), QKeySequence(Qt::Key_Delete));
+    hide->trigger();
+    EXPECT_TRUE(obs->Document().GetObsAt(1)->hidden);
+    // The keys of the list select too.
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(view->Model().LastSelected(), 2);
+    show->trigger();
+    EXPECT_FALSE(obs->Document().GetObsAt(1)->hidden);
+}
+
+TEST_F(MainWindowAppTest, EveryDocumentOpensAsTheFirstOne) {
+    CMainWindow window;
+    window.resize(1200, 800);
+    window.show();
+    QMdiArea* area = window.MdiArea();
+    const QRect full = area->viewport()->rect();
+    window.CreateNewDocument(EDocType::Observation);
+    QList<QMdiSubWindow*> subs = area->subWindowList();
+    ASSERT_EQ(subs.size(), 1);
+    EXPECT_EQ(subs[0]->geometry(), full);  // alone it fills the area
+    std::string path = SavedDocument("second.vpo", 2);
+    ASSERT_TRUE(window.OpenDocumentFile(QString::fromStdString(path)));
+    subs = area->subWindowList();
+    ASSERT_EQ(subs.size(), 2);
+    for (QMdiSubWindow* sub : subs) {  // side by side, sharing the whole area
+        EXPECT_EQ(sub->height(), full.height());
+        EXPECT_GE(sub->width(), full.width() / 2 - 1);
+    }
+    window.CreateNewDocument(EDocType::Observation);
+    for (QMdiSubWindow* sub : area->subWindowList())
+        EXPECT_TRUE(full.contains(sub->geometry())) << sub->windowTitle().toStdString();
+}
+
+TEST_F(MainWindowAppTest, ToolbarAndStandardKeys) {
+    CMainWindow window;
+    auto* toolBar = window.findChild<QToolBar*>("toolBar");
+    ASSERT_NE(toolBar, nullptr);
+    QStringList shown;
+    for (QAction* a : toolBar->actions())
+        shown << (a->isSeparator() ? QString("|") : a->objectName());
+    EXPECT_EQ(shown, (QStringList{"fileNew", "fileOpen", "fileSave", "|", "modePoint",
+                                  "modeReference", "|", "editLogEntry"}));
+    for (QAction* a : toolBar->actions())
+        if (!a->isSeparator()) {
+            EXPECT_FALSE(a->icon().isNull()) << a->objectName().toStdString();
+        }
+    // Watch and Grid Scan take their places once they exist.
+    window.AttachCommand("modeWatch", {[](QAction&) {}, {}, {}});
+    window.AttachCommand("modeGridScan", {[](QAction&) {}, {}, {}});
+    shown.clear();
+    for (QAction* a : toolBar->actions())
+        shown << (a->isSeparator() ? QString("|") : a->objectName());
+    EXPECT_EQ(shown,
+              (QStringList{"fileNew", "fileOpen", "fileSave", "|", "modePoint", "modeReference",
+                           "modeWatch", "modeGridScan", "|", "editLogEntry"}));
+
+    // Standard keys where the menus had none; the menu texts stay as they were.
+    EXPECT_EQ(window.Action("fileOpen")->shortcut(), QKeySequence("Ctrl+O"));
+    EXPECT_EQ(window.Action("fileSave")->shortcut(), QKeySequence("Ctrl+S"));
+    EXPECT_EQ(window.Action("fileExit")->shortcut(), QKeySequence("Ctrl+Q"));
+    EXPECT_EQ(window.Action("fileExit")->text(), "E&xit");
+    EXPECT_EQ(window.Action("helpIndex")->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(window.Action("helpIndex")->text(), "&Index");
+    ASSERT_TRUE(window.Action("helpIndex")->isEnabled());
+    bool sawHelp = false;
+    QTimer::singleShot(0, [&] {
+        auto* help = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(help, nullptr);
+        EXPECT_EQ(help->windowTitle(), "VELM Keys");
+        const QString page = help->findChild<QTextBrowser*>("page")->toPlainText();
+        EXPECT_TRUE(page.contains("Point")) << page.toStdString();
+        EXPECT_TRUE(page.contains(QKeySequence(Qt::Key_F5).toString(QKeySequence::NativeText)));
+        EXPECT_TRUE(page.contains("<Esc>") || page.contains("Esc"));
+        sawHelp = true;
+        help->reject();
+    });
+    window.Action("helpIndex")->trigger();
+    EXPECT_TRUE(sawHelp);
+}
+
+TEST_F(MainWindowAppTest, ShowPositionReadsMicronsFromTheOriginUnderThePointer) {
+    CMainWindow window;
+    QString shown;
+    OnNext<CPickOnImageDialog>([&](CPickOnImageDialog* d) {
+        // 10 pixels right of and 5 above the origin (320, 240), one micron per pixel.
+        QMouseEvent move(QEvent::MouseMove, QPointF(330, 235),
+                         d->View()->mapToGlobal(QPointF(330, 235)), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(d->View(), &move);
+        shown = d->findChild<QLabel*>("position")->text();
+        d->reject();
+    });
+    window.Frame().FgBoard().PickOnImage("Show probe ...");
+    EXPECT_EQ(shown, "10.0, -5.0, 0.0, 0.0");
 }
 
 TEST_F(MainWindowAppTest, TrackerTimerRunsOnlyWhileAChannelTracks) {
@@ -393,6 +553,8 @@ namespace {
 // reopen, everything as it was.
 TEST_F(MainWindowAppTest, OneCdpMeasurementFromTheMenusToTheFileAndBack) {
     profile.WriteProfileString("A/D Board", "Line 0", "Sine Wave (0.1 Hz)");
+    profile.WriteProfileString("Voltage Probe Calibration", "Line 0",
+                               "Zvib: 17472  xCal: 1  yCal: 1  rho: 100.000000  SG: 1000.000000");
     CMainWindow window;
     auto* obs = qobject_cast<CObsDocWindow*>(window.CreateNewDocument(EDocType::Observation));
     ASSERT_NE(obs, nullptr);

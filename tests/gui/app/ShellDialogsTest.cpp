@@ -116,6 +116,9 @@ TEST_F(ShellDialogsTest, DefaultFilenamesTakeFiveCharactersAndResetAsked) {
     EXPECT_EQ(prompt.LastText(),
               "Are you sure you want to reset the next export file number to 0?");
     EXPECT_EQ(Child<QLabel>(dialog, "exportNumber")->text(), "current number: 0");
+    // The prefix in use is shown (the default on a fresh installation).
+    EXPECT_EQ(images->text(), "image");
+    images->clear();
     QTest::keyClicks(images, "frames");
     EXPECT_EQ(images->text(), "frame");
     ClickOk(dialog);

@@ -12,8 +12,10 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTest>
+#include <algorithm>
 #include <cstdio>
 
+#include "gui/app/DesktopLook.h"
 #include "gui/obs/ObsView.h"
 #include "obs/LogEntry.h"
 #include "obs/ObsDoc.h"
@@ -85,6 +87,68 @@ TEST_F(ObsViewTest, SelectedLinesArePaintedInverted) {
     const int h = view.LineHeight();
     EXPECT_EQ(image.pixelColor(2, 4 * h + h / 2), QColor(Qt::black));  // selected: dark bar
     EXPECT_EQ(image.pixelColor(2, 3 * h + h / 2), QColor(Qt::white));
+}
+
+TEST_F(ObsViewTest, TheListKeepsItsLightBackgroundInADarkTheme) {
+    AddNotes(3);
+    doc.GetObsAt(1)->hidden = true;
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(FusionPalette(true));
+    CObsView view(doc);
+    view.resize(600, 300);
+    view.show();
+    const int h = view.LineHeight();
+    QImage image = view.viewport()->grab().toImage();
+    EXPECT_EQ(image.pixelColor(2, 5 * h + h / 2), QColor(Qt::white));
+    // A selected hidden line: its pale grey on the dark bar, not a dark grey lost in it.
+    view.Model().Click(1, false);
+    image = view.viewport()->grab().toImage();
+    int lightest = 0;
+    for (int x = 10; x < 300; ++x)
+        for (int y = 4 * h; y < 5 * h; ++y)
+            lightest = std::max(lightest, image.pixelColor(x, y).lightness());
+    EXPECT_GT(lightest, 150);
+    QApplication::setPalette(before);
+}
+
+TEST_F(ObsViewTest, KeysMoveAndExtendTheSelectionAndKeepItInSight) {
+    AddNotes(100);
+    CObsView view(doc);
+    view.resize(600, 200);
+    view.show();
+    int changes = 0;
+    QObject::connect(&view, &CObsView::selectionChanged, [&] { ++changes; });
+    QTest::keyClick(&view, Qt::Key_Down);  // nothing selected: the first line
+    EXPECT_EQ(view.Model().FirstSelected(), 0);
+    QTest::keyClick(&view, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(&view, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(view.Model().LastSelected(), 2);
+    EXPECT_EQ(changes, 3);
+    QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(view.Model().FirstSelected(), 99);
+    EXPECT_EQ(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum());
+    QTest::keyClick(&view, Qt::Key_Home);
+    EXPECT_EQ(view.Model().FirstSelected(), 0);
+    EXPECT_EQ(view.TopLine(), 0);
+    QTest::keyClick(&view, Qt::Key_PageDown, Qt::ShiftModifier);
+    EXPECT_GT(view.Model().LastSelected(), 3);
+    EXPECT_TRUE(view.CanHideShow());
+}
+
+TEST_F(ObsViewTest, ARulerUnderTheHeaderNamesTheColumnsAndIsNoLine) {
+    AddNotes(3);
+    CObsView view(doc);
+    view.resize(900, 300);
+    view.show();
+    const int h = view.LineHeight();
+    const QImage image = view.viewport()->grab().toImage();
+    bool inked = false;  // the ruler's text on the second line
+    for (int x = 10; x < 200 && !inked; ++x)
+        for (int y = h; y < 2 * h && !inked; ++y)
+            inked = image.pixelColor(x, y) != QColor(Qt::white);
+    EXPECT_TRUE(inked);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, Line(view, 1));
+    EXPECT_FALSE(view.CanHideShow());
 }
 
 TEST_F(ObsViewTest, DoubleClickOpensAndCopiesTheExportRow) {

@@ -57,7 +57,7 @@ TEST_F(QtDialogsTest, RawADDialogTakesTheModeAndOrderRadios) {
     CSampRulesRawAD rules;
     CRawADRulesLogic logic(rules);
     OnNext<CRawADRulesDialog>([](CRawADRulesDialog* d) {
-        EXPECT_EQ(Child<QLineEdit>(d, "edit1345")->text(), "0.20");
+        EXPECT_EQ(Child<QLineEdit>(d, "edit1345")->text(), "0.2");
         Child<QRadioButton>(d, "radio1344")->setChecked(true);
         Child<QRadioButton>(d, "radio1349")->setChecked(true);
         Child<QLineEdit>(d, "edit1040")->setText("6");
