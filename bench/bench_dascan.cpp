@@ -47,7 +47,9 @@ void BM_DaScanPointOverhead(benchmark::State& state) {
     for (auto _ : state) {
         CObsDoc doc;
         CDaScan scan(doc, station, plan);
-        if (scan.Run() != EDaScanResult::Completed) state.SkipWithError("scan stopped");
+        if (scan.Run() != EDaScanResult::Completed || scan.PointsTaken() != plan.points ||
+            doc.GetObsCount() != static_cast<size_t>(plan.points) + 2)
+            state.SkipWithError("the scan did not take every point");
         benchmark::DoNotOptimize(scan.Graph().YAxis().Ticks());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
