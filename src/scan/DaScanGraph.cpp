@@ -109,5 +109,8 @@ CGraphAxis CDaScanGraph::XAxis() const {
 
 CGraphAxis CDaScanGraph::YAxis() const {
     if (points.empty()) return CGraphAxis(0.0, 1.0, valueTitle);
-    return CGraphAxis::Rounded(minValue, maxValue, valueTitle);
+    // A little room above and below, so that the highest and lowest points do not lie on the
+    // frame.
+    const double pad = (maxValue - minValue) * 0.05;
+    return CGraphAxis::Rounded(minValue - pad, maxValue + pad, valueTitle);
 }

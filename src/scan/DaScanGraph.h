@@ -60,7 +60,8 @@ class CDaScanGraph {
     const std::vector<SPoint>& Points() const { return points; }
     // The horizontal axis: the scan's range of output volts, as the scan was set up.
     CGraphAxis XAxis() const;
-    // The vertical axis: rounded around the values measured so far (0 to 1 before the first).
+    // The vertical axis: rounded around the values measured so far with a little room on
+    // either side (0 to 1 before the first).
     CGraphAxis YAxis() const;
 
   private:

@@ -18,6 +18,8 @@ QPointer<CDaScanGraphWindow>& LastGraphWindow() {
 
 // Points beyond this many are drawn as the line alone: markers would hide it.
 constexpr size_t kMaxMarkers = 400;
+// The scan's first and last voltages lie this far inside the frame, so that their points show.
+constexpr int kInset = 8;
 
 }  // namespace
 
@@ -88,31 +90,34 @@ void CDaScanGraphWindow::Draw(QPainter& painter, const QRect& area, const CDaSca
                      std::max(1, area.width() - (line + labelWidth + 14) - 2 * line),
                      std::max(1, area.height() - 3 * line - 14));
 
+    auto px = [&](double volts) {
+        return x.Map(volts, plot.left() + kInset, plot.right() - kInset);
+    };
+    auto py = [&](double value) { return y.Map(value, plot.bottom(), plot.top()); };
+
     painter.setPen(QPen(grid, 0, Qt::DotLine));
     for (const auto& t : x.Ticks(xTicks)) {
-        const double px = x.Map(t.value, plot.left(), plot.right());
-        painter.drawLine(QPointF(px, plot.top()), QPointF(px, plot.bottom()));
+        painter.drawLine(QPointF(px(t.value), plot.top()), QPointF(px(t.value), plot.bottom()));
     }
     for (const auto& t : yLabels) {
-        const double py = y.Map(t.value, plot.bottom(), plot.top());
-        painter.drawLine(QPointF(plot.left(), py), QPointF(plot.right(), py));
+        painter.drawLine(QPointF(plot.left(), py(t.value)), QPointF(plot.right(), py(t.value)));
     }
 
     painter.setPen(QPen(ink, 1));
     painter.drawRect(plot);
     for (const auto& t : x.Ticks(xTicks)) {
-        const double px = x.Map(t.value, plot.left(), plot.right());
-        painter.drawLine(QPointF(px, plot.bottom()), QPointF(px, plot.bottom() + 5));
+        const double at = px(t.value);
+        painter.drawLine(QPointF(at, plot.bottom()), QPointF(at, plot.bottom() + 5));
         const QString label = ToQ(t.label);
         const int w = metrics.horizontalAdvance(label);
-        painter.drawText(QPointF(px - w / 2.0, plot.bottom() + 6 + metrics.ascent()), label);
+        painter.drawText(QPointF(at - w / 2.0, plot.bottom() + 6 + metrics.ascent()), label);
     }
     for (const auto& t : yLabels) {
-        const double py = y.Map(t.value, plot.bottom(), plot.top());
-        painter.drawLine(QPointF(plot.left() - 5, py), QPointF(plot.left(), py));
+        const double at = py(t.value);
+        painter.drawLine(QPointF(plot.left() - 5, at), QPointF(plot.left(), at));
         const QString label = ToQ(t.label);
         const int w = metrics.horizontalAdvance(label);
-        painter.drawText(QPointF(plot.left() - 8 - w, py + metrics.ascent() / 2.0 - 1), label);
+        painter.drawText(QPointF(plot.left() - 8 - w, at + metrics.ascent() / 2.0 - 1), label);
     }
     const QString xTitle = ToQ(x.Title());
     painter.drawText(QPointF(plot.center().x() - metrics.horizontalAdvance(xTitle) / 2.0,
@@ -133,8 +138,7 @@ void CDaScanGraphWindow::Draw(QPainter& painter, const QRect& area, const CDaSca
     QPainterPath path;
     int pass = -1;
     for (const auto& p : points) {
-        const QPointF at(x.Map(p.volts, plot.left(), plot.right()),
-                         y.Map(p.value, plot.bottom(), plot.top()));
+        const QPointF at(px(p.volts), py(p.value));
         if (p.pass != pass)
             path.moveTo(at);
         else
@@ -145,9 +149,7 @@ void CDaScanGraphWindow::Draw(QPainter& painter, const QRect& area, const CDaSca
     if (points.size() <= kMaxMarkers) {
         painter.setBrush(curve);
         for (const auto& p : points)
-            painter.drawEllipse(QPointF(x.Map(p.volts, plot.left(), plot.right()),
-                                        y.Map(p.value, plot.bottom(), plot.top())),
-                                2.5, 2.5);
+            painter.drawEllipse(QPointF(px(p.volts), py(p.value)), 2.5, 2.5);
     }
     painter.restore();
 }
