@@ -4,7 +4,6 @@
 #include "app/ObsDocCommands.h"
 #include "hw/AdBoard.h"
 #include "obs/ObsDoc.h"
-#include "platform/Services.h"
 #include "scan/DaScanSetup.h"
 #include "tech/Station.h"
 
@@ -50,27 +49,9 @@ EDaScanResult CDaScanCommand::Scan() {
     CStation& station = frame.Station();
     // The rules and calibration the points are taken with go into the document first, as
     // before any measurement (only when the document does not hold the same already).
-    if (plan.recordCDP) {
-        if (!station.wireRules) {
-            Prompt().Message("Failed reading CDP Sampling setup in D/A Output Scan",
-                             EPromptIcon::Exclamation);
-            return EDaScanResult::NotStarted;
-        }
-        if (!station.wireCalibration) {
-            Prompt().Message("Failed reading CDP Calibration in D/A Output Scan",
-                             EPromptIcon::Exclamation);
-            return EDaScanResult::NotStarted;
-        }
-        if (!commands.EnsureWireSetup()) return EDaScanResult::NotStarted;
-    }
-    if (plan.recordRawAD) {
-        if (!station.rawADRules) {
-            Prompt().Message("Failed reading Raw A/D Sampling setup in D/A Output Scan",
-                             EPromptIcon::Exclamation);
-            return EDaScanResult::NotStarted;
-        }
-        if (!commands.EnsureRawADSetup()) return EDaScanResult::NotStarted;
-    }
+    if (!CDaScan::CheckStation(station, plan)) return EDaScanResult::NotStarted;
+    if (plan.recordCDP && !commands.EnsureWireSetup()) return EDaScanResult::NotStarted;
+    if (plan.recordRawAD && !commands.EnsureRawADSetup()) return EDaScanResult::NotStarted;
 
     CScanHold hold(commands, frame, plan.channel);
     CDaScan scan(doc, station, plan);

@@ -30,8 +30,7 @@ void Tell(const std::string& text) {
 
 }  // namespace
 
-// ---- SDaScanPlan
-// ---------------------------------------------------------------------------------
+// ---- SDaScanPlan --------------------------------------------------------------------------------
 
 SDaScanPlan SDaScanPlan::FromDocument(const CObsDoc& doc) {
     SDaScanPlan plan;
@@ -67,8 +66,7 @@ std::string SDaScanPlan::Description() const {
     return text;
 }
 
-// ---- CDaScan
-// -------------------------------------------------------------------------------------
+// ---- CDaScan ------------------------------------------------------------------------------------
 
 double FirstChannelValue(const CRawADObs& obs) {
     if (obs.values.empty()) return 0.0;
@@ -86,28 +84,27 @@ CDaScan::CDaScan(CObsDoc& doc, CStation& station, const SDaScanPlan& plan)
     if (!(this->plan.interval >= 0.0)) this->plan.interval = 0.0;
 }
 
+bool CDaScan::CheckStation(const CStation& station, const SDaScanPlan& plan) {
+    const char* missing = nullptr;
+    if (!station.Devices())
+        missing = "The D/A output scan needs the station's A/D board.";
+    else if (plan.recordCDP && !station.wireRules)
+        missing = "Failed reading CDP Sampling setup in D/A Output Scan";
+    else if (plan.recordCDP && !station.wireCalibration)
+        missing = "Failed reading CDP Calibration in D/A Output Scan";
+    else if (plan.recordRawAD && !station.rawADRules)
+        missing = "Failed reading Raw A/D Sampling setup in D/A Output Scan";
+    if (missing) Tell(missing);
+    return missing == nullptr;
+}
+
 EDaScanResult CDaScan::Run() {
     // The tracker, the watch windows and the scan timer stay away from the board until the
     // reset voltage is out.
     CStationBusy::CScope busy;
     pointsTaken = 0;
-    board = station.Devices() ? &station.Devices()->AdBoard() : nullptr;
-    if (!board) {
-        Tell("The D/A output scan needs the station's A/D board.");
-        return EDaScanResult::NotStarted;
-    }
-    if (plan.recordCDP && !station.wireRules) {
-        Tell("Failed reading CDP Sampling setup in D/A Output Scan");
-        return EDaScanResult::NotStarted;
-    }
-    if (plan.recordCDP && !station.wireCalibration) {
-        Tell("Failed reading CDP Calibration in D/A Output Scan");
-        return EDaScanResult::NotStarted;
-    }
-    if (plan.recordRawAD && !station.rawADRules) {
-        Tell("Failed reading Raw A/D Sampling setup in D/A Output Scan");
-        return EDaScanResult::NotStarted;
-    }
+    if (!CheckStation(station, plan)) return EDaScanResult::NotStarted;
+    board = &station.Devices()->AdBoard();
 
     const std::string description = plan.Description();
     doc.AddLogEntry("Begin D/A Output Scan " + description);

@@ -94,6 +94,10 @@ class CDaScan {
     // What the window shows (null: nothing).
     CDaScanMonitor* monitor = nullptr;
 
+    // Whether the station has what `plan` records with: its board, and the CDP rules and
+    // calibration or the raw A/D rules. False after a message naming what is missing.
+    static bool CheckStation(const CStation& station, const SDaScanPlan& plan);
+
     // Runs the scan to its end. NotStarted when it cannot begin (no board, CDP samples without
     // CDP rules or calibration); Stopped when it ended early.
     EDaScanResult Run();

@@ -23,8 +23,7 @@ constexpr int kInset = 8;
 
 }  // namespace
 
-// ---- Status
-// --------------------------------------------------------------------------------------
+// ---- Status -------------------------------------------------------------------------------------
 
 CDaScanStatusWindow::CDaScanStatusWindow(QWidget* parent) : QWidget(parent, Qt::Tool) {
     setObjectName("daScanStatus");
@@ -45,8 +44,7 @@ QString CDaScanStatusWindow::Text() const {
     return label->text();
 }
 
-// ---- Graph
-// ---------------------------------------------------------------------------------------
+// ---- Graph --------------------------------------------------------------------------------------
 
 CDaScanGraphWindow::CDaScanGraphWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName("daScanGraph");
@@ -154,8 +152,7 @@ void CDaScanGraphWindow::Draw(QPainter& painter, const QRect& area, const CDaSca
     painter.restore();
 }
 
-// ---- Monitor
-// -------------------------------------------------------------------------------------
+// ---- Monitor ------------------------------------------------------------------------------------
 
 CQtDaScanMonitor::CQtDaScanMonitor(QWidget* owner) : owner(owner) {}
 
