@@ -22,8 +22,6 @@
 
 namespace {
 
-constexpr int kManualIncrement = 1482;
-
 void Tell(const std::string& text) {
     Prompt().Message(text, EPromptIcon::Exclamation);
 }
@@ -39,7 +37,7 @@ SDaScanPlan SDaScanPlan::FromDocument(const CObsDoc& doc) {
     plan.end = doc.daEnd;
     // Fewer than two points have no step between them.
     plan.points = std::max(doc.daPoints, 2);
-    plan.automatic = doc.daIncrement != kManualIncrement;
+    plan.automatic = doc.daIncrement != kDaManualIncrement;
     plan.interval = std::isfinite(doc.daInterval) && doc.daInterval > 0.0 ? doc.daInterval : 0.0;
     plan.recordRawAD = doc.daRecordRawAD;
     plan.recordCDP = doc.daRecordCDP;
@@ -85,17 +83,22 @@ CDaScan::CDaScan(CObsDoc& doc, CStation& station, const SDaScanPlan& plan)
 }
 
 bool CDaScan::CheckStation(const CStation& station, const SDaScanPlan& plan) {
-    const char* missing = nullptr;
+    std::string missing;
     if (!station.Devices())
         missing = "The D/A output scan needs the station's A/D board.";
+    else if (plan.channel != 0 && plan.channel != 1)
+        missing = StrPrintf(
+            "The board has no D/A Channel %d: a D/A output scan steps channel 0 "
+            "or 1.",
+            plan.channel);
     else if (plan.recordCDP && !station.wireRules)
         missing = "Failed reading CDP Sampling setup in D/A Output Scan";
     else if (plan.recordCDP && !station.wireCalibration)
         missing = "Failed reading CDP Calibration in D/A Output Scan";
     else if (plan.recordRawAD && !station.rawADRules)
         missing = "Failed reading Raw A/D Sampling setup in D/A Output Scan";
-    if (missing) Tell(missing);
-    return missing == nullptr;
+    if (!missing.empty()) Tell(missing);
+    return missing.empty();
 }
 
 EDaScanResult CDaScan::Run() {

@@ -22,6 +22,10 @@ class CObsDoc;
 class CRawADObs;
 class CStation;
 
+// "Increment Method:" as the document stores it.
+inline constexpr int kDaManualIncrement = 1482;
+inline constexpr int kDaAutomaticIncrement = 1483;
+
 // How a scan was set up. The document's fields, once checked (CDaScanSetupLogic), or as
 // loaded (FromDocument makes them safe to run).
 struct SDaScanPlan {
@@ -94,8 +98,9 @@ class CDaScan {
     // What the window shows (null: nothing).
     CDaScanMonitor* monitor = nullptr;
 
-    // Whether the station has what `plan` records with: its board, and the CDP rules and
-    // calibration or the raw A/D rules. False after a message naming what is missing.
+    // Whether the station has what `plan` needs: its board, the output channel, and the CDP
+    // rules and calibration or the raw A/D rules it records with. False after a message
+    // naming what is missing.
     static bool CheckStation(const CStation& station, const SDaScanPlan& plan);
 
     // Runs the scan to its end. NotStarted when it cannot begin (no board, CDP samples without

@@ -14,8 +14,8 @@ class CStation;
 class CDaScanSetupLogic {
   public:
     static constexpr const char* kTitle = "D/A Output Scan";
-    static constexpr int kManual = 1482;
-    static constexpr int kAutomatic = 1483;
+    static constexpr int kManual = kDaManualIncrement;
+    static constexpr int kAutomatic = kDaAutomaticIncrement;
     // The document stores the counts in 16 bits.
     static constexpr int kMaxPoints = 65535;
     static constexpr int kMaxTimes = 65535;

@@ -272,6 +272,13 @@ TEST_F(DaScanTest, APlanFromTheDocumentIsSafeToRun) {
     EXPECT_FALSE(p.automatic);
     EXPECT_EQ(p.Description(),
               "of Channel 1 from 0.000V to -1.000V in 2 steps, 1 Cycles, Manual Increment");
+    // A channel the board does not have is refused before anything is put out or logged.
+    doc.daChannel = 7;
+    plan = SDaScanPlan::FromDocument(doc);
+    EXPECT_EQ(Run(), EDaScanResult::NotStarted);
+    EXPECT_EQ(prompt.LastText(),
+              "The board has no D/A Channel 7: a D/A output scan steps channel 0 or 1.");
+    EXPECT_EQ(doc.GetObsCount(), 0u);
     // Volts are worked out in doubles: the middle point of three is half way, not truncated.
     SDaScanPlan three;
     three.points = 3;
