@@ -606,7 +606,7 @@ void CMainFrame::OnTrackerTick() {
     trackerCount = 0;
     CStationBusy::CScope busy;
     for (int c = 0; c < 2; ++c) {
-        if (!da.Tracks(c)) continue;
+        if (!da.Tracks(c) || DaChannelHeld(c)) continue;
         double volts = 0.0;
         if (!AdBoard().ReadChannels(da.avgSec, da.trackCh[c], da.trackCh[c], &volts)) {
             trackerProblems[c].Show(
@@ -625,6 +625,15 @@ void CMainFrame::OnTrackerTick() {
             trackerProblems[c].Show(AdBoard().SetDAFailureText(c, volts), EPromptIcon::Exclamation,
                                     kTrackerCaption);
     }
+}
+
+void CMainFrame::HoldDaChannel(int channel, bool held) {
+    if (channel != 0 && channel != 1) return;
+    daChannelHolds[channel] += held ? 1 : (daChannelHolds[channel] > 0 ? -1 : 0);
+}
+
+bool CMainFrame::DaChannelHeld(int channel) const {
+    return (channel == 0 || channel == 1) && daChannelHolds[channel] > 0;
 }
 
 // ---- Memory display ------------------------------------------------------------------------

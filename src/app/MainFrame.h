@@ -238,6 +238,10 @@ class CMainFrame {
     // tick that finds the station busy is skipped; a failure is shown once until it changes.
     void OnTrackerTick();
     int TrackerCount() const { return trackerCount; }
+    // A D/A output scan owns the channel it steps: while held, the tracker leaves that output
+    // alone (its other channel goes on being tracked).
+    void HoldDaChannel(int channel, bool held);
+    bool DaChannelHeld(int channel) const;
 
     // ---- Memory display --------------------------------------------------------------------
     // Used memory in percent from the text of /proc/meminfo; -1 when it cannot be worked out.
@@ -286,6 +290,7 @@ class CMainFrame {
     int trackerCount = 0;
     // What went wrong with each tracked channel, shown once until it changes.
     CMessageOnce trackerProblems[2];
+    int daChannelHolds[2] = {0, 0};
     int memoryLoad = -1;
 };
 

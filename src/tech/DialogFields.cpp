@@ -8,14 +8,12 @@
 #include "platform/Format.h"
 #include "platform/NumberEntry.h"
 
-namespace {
-std::string Trimmed(const std::string& text) {
+std::string TrimmedEntry(const std::string& text) {
     const size_t first = text.find_first_not_of(" \t\r\n");
     if (first == std::string::npos) return {};
     const size_t last = text.find_last_not_of(" \t\r\n");
     return text.substr(first, last - first + 1);
 }
-}  // namespace
 
 std::string FormatNumber(double value) {
     return FormatNumberEntry(value);
@@ -26,7 +24,7 @@ bool ParseNumberField(const std::string& text, const char* label, double& value,
     const std::optional<double> v = ParseNumberEntry(text);
     if (!v) {
         error = StrPrintf("Please enter a number for \"%s\" (not \"%s\").", label,
-                          Trimmed(text).c_str());
+                          TrimmedEntry(text).c_str());
         return false;
     }
     value = *v;
@@ -35,7 +33,7 @@ bool ParseNumberField(const std::string& text, const char* label, double& value,
 
 bool ParseIntegerField(const std::string& text, const char* label, int64_t min, int64_t max,
                        int64_t& value, std::string& error) {
-    const std::string t = Trimmed(text);
+    const std::string t = TrimmedEntry(text);
     // A whole number as written: "10.0" is not taken for 10 here.
     const bool integral = t.find_first_of(".eE") == std::string::npos;
     const std::optional<int64_t> v = integral ? ParseWholeEntry(t, min, max) : std::nullopt;

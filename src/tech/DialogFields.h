@@ -8,6 +8,8 @@
 
 // The shortest text that reads back as exactly `value` ("0.02", "3", "1e-05").
 std::string FormatNumber(double value);
+// `text` without the blanks around it, as a refused entry is quoted back.
+std::string TrimmedEntry(const std::string& text);
 
 // A finite number, with blanks around it allowed. False with `error` set otherwise.
 bool ParseNumberField(const std::string& text, const char* label, double& value,

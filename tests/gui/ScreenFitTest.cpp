@@ -31,7 +31,10 @@
 #include "gui/obs/ExportTextDialog.h"
 #include "gui/obs/MageExportDialog.h"
 #include "gui/obs/SurfaceExportDialog.h"
+#include "gui/scan/DaScanDialog.h"
+#include "gui/scan/DaScanWindows.h"
 #include "gui/tech/TechDialogsQt.h"
+#include "hw/AdBoard.h"
 #include "hw/FgBoard.h"
 #include "hw/MsWcmc.h"
 #include "hw/ad/AdBoardSetupLogic.h"
@@ -48,7 +51,9 @@
 #include "obs/SampRulesWire.h"
 #include "obs/SurfaceExport.h"
 #include "obs/TextExport.h"
+#include "scan/DaScanSetup.h"
 #include "support/TestEnv.h"
+#include "tech/Station.h"
 #include "tech/TechDialogs.h"
 
 namespace {
@@ -154,6 +159,15 @@ const std::vector<SDialogCase>& DialogCatalogue() {
              return std::make_unique<CMageExportDialog>(
                  w.Keep<CMageExportLogic>(w.doc, "/data/expt/expor003.txt"));
          }},
+        // The scans'.
+        {"D/A Output Scan",
+         [](CDialogWorld& w) {
+             return std::make_unique<CDaScanDialog>(
+                 w.Keep<CDaScanSetupLogic>(w.doc, w.frame.Station(), w.frame.AdBoard().daRange));
+         }},
+        {"D/A Output Scan Status",
+         [](CDialogWorld&) { return std::make_unique<CDaScanStatusWindow>(); }},
+        {"Graph", [](CDialogWorld&) { return std::make_unique<CDaScanGraphWindow>(); }},
         // The techniques'.
         {"Current Density Probe Sampling Rules",
          [](CDialogWorld& w) {

@@ -14,6 +14,16 @@
 #include "tech/Station.h"
 #include "tech/TechDialogs.h"
 
+// The CDP calibration a calibration on the Simulated Station's defaults gives (100 uA/sq.cm. per
+// volt on each detector, at the lock-ins' phases of 30 and 60 degrees), as velm.ini keeps it.
+inline constexpr const char* kBenchCalibration =
+    "[Voltage Probe Calibration]\n"
+    "Line 0=Zvib: 17472  xCal: 1  yCal: 1  rho: 100.000000  SG: 50000.000000\n"
+    "Line 1=xxPh: 0.523599  xxA/V: 500000000.000000  xyPh: 0.000000  xyA/V: 0.000000  "
+    "xVibAng=0.000000\n"
+    "Line 2=yxPh: 0.000000  yxA/V: 0.000000  yyPh: 1.047198  yyA/V: 500000000.000000  "
+    "yVibAng=1.570796\n";
+
 class CStationTest : public CVelmTest {
   protected:
     CStationTest() : techScope(&techDialogs), docScope(&docDialogs) {}

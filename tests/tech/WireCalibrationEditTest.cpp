@@ -13,14 +13,6 @@
 
 namespace {
 
-constexpr const char* kCalibration =
-    "[Voltage Probe Calibration]\n"
-    "Line 0=Zvib: 17472  xCal: 1  yCal: 1  rho: 100.000000  SG: 50000.000000\n"
-    "Line 1=xxPh: 0.523599  xxA/V: 500000000.000000  xyPh: 0.000000  xyA/V: 0.000000  "
-    "xVibAng=0.000000\n"
-    "Line 2=yxPh: 0.000000  yxA/V: 0.000000  yyPh: 1.047198  yyA/V: 500000000.000000  "
-    "yVibAng=1.570796\n";
-
 using EPair = CWireCalibrationEditLogic::EPair;
 
 class WireCalibrationEditTest : public CStationTest {
@@ -35,7 +27,7 @@ class WireCalibrationEditTest : public CStationTest {
 }  // namespace
 
 TEST_F(WireCalibrationEditTest, ADoubleClickEditsAndTheLastCalibrationBecomesTheStations) {
-    CMainFrame& f = Station("Sine Wave (0.1 Hz)", kCalibration);
+    CMainFrame& f = Station("Sine Wave (0.1 Hz)", kBenchCalibration);
     CObsDoc doc;
     for (int64_t t : {kTestEpoch - 100, kTestEpoch}) {
         auto calibration = CWireCalibration::NewFromSettings();

@@ -4,25 +4,22 @@
 // Station the source is switched through the same hands the dialog's confirmations use. The
 // stages start at 0 in every run, so the source is where velm.ini's "srcpos" says.
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "CalibrateCommand.h"
 #include "ToolCommand.h"
+#include "ToolDocument.h"
 #include "app/MainFrame.h"
 #include "obs/ObsDoc.h"
-#include "obs/ObsDocSettings.h"
 #include "obs/WireCalibration.h"
 #include "platform/Services.h"
 #include "settings/Profile.h"
 #include "tech/Station.h"
 #include "tech/WireCalibrationSession.h"
-#include "CalibrateCommand.h"
 
 namespace {
 
@@ -130,16 +127,7 @@ int RunCalibrateCdp(const std::vector<std::string>& args) {
     CMainFrame frame;
     CObsDoc doc;
     std::string message;
-    if (!options.file.empty()) {
-        struct stat st {};
-        if (::stat(options.file.c_str(), &st) != 0 && errno == ENOENT) {
-            LoadNewObsDocSettings(doc);
-        } else if (!doc.LoadFile(options.file, message)) {
-            if (!message.empty())
-                std::fprintf(stderr, "velm-tool calibrate: %s\n", message.c_str());
-            return 1;
-        }
-    }
+    if (!options.file.empty() && !OpenOrNewObsDoc(options.file, doc, "calibrate")) return 1;
 
     std::unique_ptr<CWireCalibration> calibration;
     try {

@@ -5,8 +5,6 @@
 // --probe-at first moves the probe stage, so a script can place the probe (on the Simulated
 // Station, where the reading depends on it). The stages start at 0 in every run.
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -16,14 +14,14 @@
 #include <vector>
 
 #include "ToolCommand.h"
+#include "ToolDocument.h"
 #include "app/MainFrame.h"
 #include "app/ObsDocCommands.h"
 #include "hw/MsWcmc.h"
 #include "obs/ObsDoc.h"
-#include "obs/ObsDocSettings.h"
 #include "obs/VelmObs.h"
-#include "tech/Station.h"
 #include "platform/NumberEntry.h"
+#include "tech/Station.h"
 
 namespace {
 
@@ -117,14 +115,8 @@ int RunMeasure(const std::vector<std::string>& args) {
 
     CMainFrame frame;
     CObsDoc doc;
-    struct stat st {};
     std::string message;
-    if (::stat(file.c_str(), &st) != 0 && errno == ENOENT) {
-        LoadNewObsDocSettings(doc);
-    } else if (!doc.LoadFile(file, message)) {
-        if (!message.empty()) std::fprintf(stderr, "velm-tool measure: %s\n", message.c_str());
-        return 1;
-    }
+    if (!OpenOrNewObsDoc(file, doc, "measure")) return 1;
     if (probeAt && !PlaceProbe(frame.ProbeSystem(), *probeAt)) return 1;
 
     CObsDocCommands commands(doc, frame);

@@ -42,6 +42,7 @@
 #include "gui/hw/QtMotionDialogs.h"
 #include "gui/hw/SimStationDialog.h"
 #include "gui/platform/QtText.h"
+#include "gui/scan/DaScanWiring.h"
 #include "gui/scan/VidSeqWiring.h"
 #include "hw/AdBoard.h"
 #include "hw/BathMover.h"
@@ -231,6 +232,7 @@ CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent) {
     AttachBuiltInCommands();
     AttachObservationCommands(*this);
     AttachSequenceCommands(*this);
+    AttachDaScanCommands(*this);
     AttachDisplayCommands(*this);
     ShowMenuSet(kMainFrameMenuSet);
     UpdateTechniqueMenu();
