@@ -165,7 +165,7 @@ void CSimStationLogic::Show() {
             if (f.number) f.text = FormatNumberEntry(*f.number);
             if (f.whole) f.text = std::to_string(*f.whole);
             if (f.seed) f.text = std::to_string(*f.seed);
-            if (f.flag) f.text = *f.flag ? "1" : "0";
+            if (f.flag) f.text = std::string(1, *f.flag ? '1' : '0');
         }
     }
 }
