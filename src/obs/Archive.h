@@ -260,6 +260,28 @@ class CArchive {
     int depth = 0;
 };
 
+// An owned list of T: count, then each element as a new object that `accept` takes. Empty
+// references are skipped; `minBytesEach` bounds the count by what the file could still hold.
+template <class T>
+void SerializeOwnedList(CArchive& ar, std::vector<std::unique_ptr<T>>& list,
+                        CArchive::ClassFilter accept, uint64_t minBytesEach) {
+    if (ar.IsStoring()) {
+        ar.WriteCount(list.size());
+        for (const auto& item : list)
+            ar.WriteObject(item.get());
+        return;
+    }
+    list.clear();
+    const uint64_t count = ar.ReadCount();
+    if (!ar.CanHold(count, minBytesEach)) return;
+    list.reserve(static_cast<size_t>(count));
+    for (uint64_t i = 0; i < count && !ar.Failed(); ++i) {
+        std::unique_ptr<CSerializable> object = ar.ReadOwnedObject(accept);
+        if (!object) continue;  // an empty reference holds nothing worth keeping
+        list.emplace_back(static_cast<T*>(object.release()));
+    }
+}
+
 // Reads the file `path` through a loading archive handed to `read` (buffered, checked against
 // the file's size). False with the user's message when the file cannot be opened or `read`
 // left the archive failed.

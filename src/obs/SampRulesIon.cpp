@@ -27,26 +27,6 @@ bool IsCalc(const CSerializable& o) {
     return dynamic_cast<const CGradCalcIon*>(&o) != nullptr;
 }
 
-// An owned list of T: count, then each element as an object reference.
-template <class T>
-void SerializeList(CArchive& ar, std::vector<std::unique_ptr<T>>& list,
-                   CArchive::ClassFilter accept, uint64_t minBytesEach) {
-    if (ar.IsStoring()) {
-        ar.WriteCount(list.size());
-        for (const auto& item : list)
-            ar.WriteObject(item.get());
-        return;
-    }
-    list.clear();
-    const uint64_t count = ar.ReadCount();
-    if (!ar.CanHold(count, minBytesEach)) return;
-    list.reserve(static_cast<size_t>(count));
-    for (uint64_t i = 0; i < count && !ar.Failed(); ++i) {
-        std::unique_ptr<CSerializable> object = ar.ReadOwnedObject(accept);
-        if (!object) continue;  // an empty reference holds nothing worth keeping
-        list.emplace_back(static_cast<T*>(object.release()));
-    }
-}
 }  // namespace
 
 void CSampPointIon::Serialize(CArchive& ar) {
@@ -151,8 +131,8 @@ void CSampRulesIon::Serialize(CArchive& ar) {
     ar.Word(moveType);
     ar.Word(csys);
     // The smallest stored point (old form, one-letter name) and calculation with their tags.
-    SerializeList(ar, points, IsPoint, 2 + 1 + 16 + 10 + 32);
-    SerializeList(ar, calcs, IsCalc, 2 + 1 + 4);
+    SerializeOwnedList(ar, points, IsPoint, 2 + 1 + 16 + 10 + 32);
+    SerializeOwnedList(ar, calcs, IsCalc, 2 + 1 + 4);
 }
 
 void CSampRulesIon::Describe(std::string& text, const CDataDocument* document,
