@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "obs/ObsDoc.h"
+#include "scan/ScanDoc.h"
 
 namespace {
 
@@ -14,6 +15,7 @@ struct SSourceKind {
 
 const SSourceKind kSourceKinds[] = {
     {".vpo", []() -> std::unique_ptr<CDataDocument> { return std::make_unique<CObsDoc>(); }},
+    {".scn", []() -> std::unique_ptr<CDataDocument> { return std::make_unique<CScanDoc>(); }},
 };
 
 std::string LowerExtension(const std::string& path) {

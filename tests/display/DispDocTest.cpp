@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "display/SourceDocuments.h"
+#include "scan/ScanDoc.h"
 #include "display/TestHex.h"
 #include "obs/DataDocument.h"
 #include "obs/ObsDoc.h"
@@ -293,6 +294,20 @@ TEST_F(DispDocTest, SourcesOpenAfterTheFileAndOnlyOfTheirKind) {
     EXPECT_EQ(back.ProposedName(), "data001.vpd");
     EXPECT_TRUE(IsSourceDocumentPath("X.VPO"));
     EXPECT_FALSE(IsSourceDocumentPath("x.vpd"));
+}
+
+TEST_F(DispDocTest, AScanFileIsASourceReadWithItsScanPart) {
+    CScanDoc scan;
+    scan.paramSetName = "Demo";
+    scan.steps = CIVector4(3, 2, 1, 1);
+    std::string message;
+    ASSERT_TRUE(scan.SaveFile(dir.File("WedDec05Scan0000.SCN"), message)) << message;
+    auto doc = OpenSourceDocument(dir.File("WedDec05Scan0000.SCN"), message);
+    ASSERT_NE(doc, nullptr) << message;
+    auto* back = dynamic_cast<CScanDoc*>(doc.get());
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->paramSetName, "Demo");
+    EXPECT_EQ(back->steps, CIVector4(3, 2, 1, 1));
 }
 
 }  // namespace
