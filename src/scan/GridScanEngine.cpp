@@ -36,7 +36,9 @@ constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "
 constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-void Tell(const std::string& text) { Prompt().Message(text, EPromptIcon::Exclamation); }
+void Tell(const std::string& text) {
+    Prompt().Message(text, EPromptIcon::Exclamation);
+}
 
 bool FileExists(const std::string& path) {
     std::error_code ec;
@@ -71,8 +73,8 @@ CGridScanEngine::~CGridScanEngine() = default;
 
 std::string CGridScanEngine::DatePrefix(int64_t seconds) {
     const std::tm t = CClock::LocalTime(seconds);
-    return StrPrintf("%s%s%02d", kWeekdays[(t.tm_wday % 7 + 7) % 7], kMonths[(t.tm_mon % 12 + 12) % 12],
-                     t.tm_mday);
+    return StrPrintf("%s%s%02d", kWeekdays[(t.tm_wday % 7 + 7) % 7],
+                     kMonths[(t.tm_mon % 12 + 12) % 12], t.tm_mday);
 }
 
 std::string CGridScanEngine::ScanFilePath(const CScanDoc& doc, int n, int64_t seconds) {
@@ -81,8 +83,9 @@ std::string CGridScanEngine::ScanFilePath(const CScanDoc& doc, int n, int64_t se
 }
 
 std::string CGridScanEngine::ImagePath(const CScanDoc& doc, int n, int64_t seconds, bool before) {
-    return JoinPath(JoinPath(doc.rootDir, doc.groupDir),
-                    DatePrefix(seconds) + StrPrintf(before ? "ScnBefImg%04d.bmp" : "ScnAftImg%04d.bmp", n));
+    return JoinPath(
+        JoinPath(doc.rootDir, doc.groupDir),
+        DatePrefix(seconds) + StrPrintf(before ? "ScnBefImg%04d.bmp" : "ScnAftImg%04d.bmp", n));
 }
 
 void CGridScanEngine::Say(const std::string& text) {
@@ -194,8 +197,8 @@ bool CGridScanEngine::References(SRun& run, bool before) {
             if (!ref || !AcquireIonReference(rules.get(), *ref, station.WalkPlace(rules->name)))
                 return false;
             // Later points of this probe are taken against this reference.
-            auto kept = std::unique_ptr<CIonReference>(
-                static_cast<CIonReference*>(ref->Clone().release()));
+            auto kept =
+                std::unique_ptr<CIonReference>(static_cast<CIonReference*>(ref->Clone().release()));
             station.Ion().ReplaceReference(rules->name, std::move(kept));
             if (!Add(run, std::move(ref))) return false;
         }
@@ -241,9 +244,8 @@ bool CGridScanEngine::Begin(SRun& run, int n) {
     run.seconds = Clock().Now().seconds;
     doc.startTime = run.seconds;
     const std::string path = ScanFilePath(doc, n, run.seconds);
-    if (FileExists(path) &&
-        Prompt().Ask(StrPrintf(kOverwrite, path.c_str()), EPromptButtons::OkCancel) !=
-            EPromptAnswer::Ok)
+    if (FileExists(path) && Prompt().Ask(StrPrintf(kOverwrite, path.c_str()),
+                                         EPromptButtons::OkCancel) != EPromptAnswer::Ok)
         return false;
     doc.scanFile = path;
     // From here on every save of this document, automatic ones included, goes to this scan's
@@ -297,8 +299,8 @@ SScanOutcome CGridScanEngine::AcquireScan(int n) {
     }
     // Copies of what the observations are taken with, so the file explains itself.
     const bool anyWire = doc.storeWire || doc.refBeforeWire || doc.refAfterWire;
-    const bool anyGradient = doc.storeGradient || doc.refBeforeGradient ||
-                             doc.refAfterGradient || doc.refBeforeBath || doc.refAfterBath;
+    const bool anyGradient = doc.storeGradient || doc.refBeforeGradient || doc.refAfterGradient ||
+                             doc.refBeforeBath || doc.refAfterBath;
     auto addCopy = [&](const CVelmObs& source) {
         std::unique_ptr<CVelmObs> copy = source.Clone();
         copy->StampNow();

@@ -37,16 +37,40 @@ constexpr const char* kLine10 = "Images: before=%d, after=%d  StepType=%u  num=%
 
 // Sections and keys of velm.ini that a set's name must never become: the set's lines would
 // land in them (or its rules under the station's own keys).
-constexpr const char* kReservedNames[] = {
-    "Mainframe Parameters", "Default Filename Prefixes", "A/D Board", "Frame Grabber",
-    "FlexMotion MCS", "Probe Motion System", "Sample Motion System",
-    "ISP/PVP Probe Tip Motion System", "Voltage Probe Calibration", "Voltage Probe Sample Rules",
-    "ISP/PVP Name List", "Raw A/D Sample Rules", "Grid Scan Definition", "Vector Scan",
-    "Video Sequence Document", "Optical Systems", "Data Display Layer", "Image Display Layer",
-    "Observation Document", "Observation Document View", "Scan Document View",
-    "Video Sequence Document View", "Open Observations With ...", "Recent File List", "Settings",
-    "Scan Exports", "Sample Point Rules", "Sample Point Gains", "Calibration", "Point", "Scan",
-    "Watch 0", "Watch 1", "Reference"};
+constexpr const char* kReservedNames[] = {"Mainframe Parameters",
+                                          "Default Filename Prefixes",
+                                          "A/D Board",
+                                          "Frame Grabber",
+                                          "FlexMotion MCS",
+                                          "Probe Motion System",
+                                          "Sample Motion System",
+                                          "ISP/PVP Probe Tip Motion System",
+                                          "Voltage Probe Calibration",
+                                          "Voltage Probe Sample Rules",
+                                          "ISP/PVP Name List",
+                                          "Raw A/D Sample Rules",
+                                          "Grid Scan Definition",
+                                          "Vector Scan",
+                                          "Video Sequence Document",
+                                          "Optical Systems",
+                                          "Data Display Layer",
+                                          "Image Display Layer",
+                                          "Observation Document",
+                                          "Observation Document View",
+                                          "Scan Document View",
+                                          "Video Sequence Document View",
+                                          "Open Observations With ...",
+                                          "Recent File List",
+                                          "Settings",
+                                          "Scan Exports",
+                                          "Sample Point Rules",
+                                          "Sample Point Gains",
+                                          "Calibration",
+                                          "Point",
+                                          "Scan",
+                                          "Watch 0",
+                                          "Watch 1",
+                                          "Reference"};
 constexpr const char* kProbeSectionSuffix = " isp/pvp probe";
 
 std::string Lower(std::string text) {
@@ -64,7 +88,9 @@ std::string Trim(const std::string& text) {
     return text.substr(b, e - b);
 }
 
-std::string EntryKey(int i) { return StrPrintf("Entry %d", i); }
+std::string EntryKey(int i) {
+    return StrPrintf("Entry %d", i);
+}
 
 void WriteVector(const std::string& section, const char* key, const char* label,
                  const CDVector4& v) {
@@ -179,9 +205,8 @@ bool SaveScanParams(const CScanDoc& doc, const std::string& section) {
     p.WriteLine(section, "Line 1", kLine1, doc.reps, doc.interval,
                 static_cast<unsigned>(doc.intervalUnit), doc.storeWire ? 1 : 0,
                 doc.storeGradient ? 1 : 0, doc.storeRawAD ? 1 : 0);
-    p.WriteLine(section, "Line 2", kLine2, doc.refBeforeWire ? 1 : 0,
-                doc.refBeforeGradient ? 1 : 0, doc.refBeforeBath ? 1 : 0,
-                doc.refAfterWire ? 1 : 0, doc.refAfterGradient ? 1 : 0,
+    p.WriteLine(section, "Line 2", kLine2, doc.refBeforeWire ? 1 : 0, doc.refBeforeGradient ? 1 : 0,
+                doc.refBeforeBath ? 1 : 0, doc.refAfterWire ? 1 : 0, doc.refAfterGradient ? 1 : 0,
                 doc.refAfterBath ? 1 : 0);
     WriteVector(section, "Line 3", "Reference", doc.reference);
     WriteVector(section, "Line 4", "Start", doc.start);
@@ -199,7 +224,8 @@ bool SaveScanParams(const CScanDoc& doc, const std::string& section) {
     p.WriteProfileInt(section, kIonTypesKey, paired ? static_cast<int>(doc.ionRules.size()) : 0);
     if (paired)
         for (size_t i = 0; i < doc.ionRules.size(); ++i)
-            p.WriteProfileString(section, StrPrintf("Gradient Probe %zu", i), doc.ionRules[i]->name);
+            p.WriteProfileString(section, StrPrintf("Gradient Probe %zu", i),
+                                 doc.ionRules[i]->name);
     doc.wireRules.SaveSettings(section.c_str());
     doc.rawADRules.SaveSettings(section.c_str());
     for (const auto& cal : doc.ionCals)
@@ -224,8 +250,7 @@ void LoadScanParams(CScanDoc& doc, const std::string& section) {
     doc.continuous = continuous != 0, doc.alongAxes = alongAxes != 0;
 
     unsigned unit = static_cast<unsigned>(doc.intervalUnit);
-    int storeWire = doc.storeWire, storeGradient = doc.storeGradient,
-        storeRawAD = doc.storeRawAD;
+    int storeWire = doc.storeWire, storeGradient = doc.storeGradient, storeRawAD = doc.storeRawAD;
     p.ReadLine(section, "Line 1", "", kLine1, &doc.reps, &doc.interval, &unit, &storeWire,
                &storeGradient, &storeRawAD);
     doc.intervalUnit = static_cast<int>(unit);
@@ -234,8 +259,7 @@ void LoadScanParams(CScanDoc& doc, const std::string& section) {
 
     int ref[6] = {doc.refBeforeWire, doc.refBeforeGradient, doc.refBeforeBath,
                   doc.refAfterWire,  doc.refAfterGradient,  doc.refAfterBath};
-    p.ReadLine(section, "Line 2", "", kLine2, &ref[0], &ref[1], &ref[2], &ref[3], &ref[4],
-               &ref[5]);
+    p.ReadLine(section, "Line 2", "", kLine2, &ref[0], &ref[1], &ref[2], &ref[3], &ref[4], &ref[5]);
     doc.refBeforeWire = ref[0] != 0, doc.refBeforeGradient = ref[1] != 0;
     doc.refBeforeBath = ref[2] != 0, doc.refAfterWire = ref[3] != 0;
     doc.refAfterGradient = ref[4] != 0, doc.refAfterBath = ref[5] != 0;
@@ -284,7 +308,8 @@ void LoadScanParams(CScanDoc& doc, const std::string& section) {
     doc.rawADRules.LoadSettings(section.c_str());
 }
 
-// ---- The list ------------------------------------------------------------------------------------
+// ---- The list
+// ------------------------------------------------------------------------------------
 
 std::vector<std::string> GridScanSetNames() {
     CProfile& p = Profile();

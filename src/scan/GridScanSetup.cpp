@@ -55,28 +55,41 @@ CGridScanSetupLogic::CGridScanSetupLogic(CScanDoc& doc, CStation& station)
             StrPrintf("ScnGrp%04d", params.groupNumber) + CGridScanEngine::DatePrefix(now);
 }
 
-// ---- Rows ------------------------------------------------------------------------------------------
+// ---- Rows
+// ------------------------------------------------------------------------------------------
 
 const char* CGridScanSetupLogic::ShowPrompt(ERow row) {
     switch (row) {
-        case ERow::Start: return "Show point for start of scan ...";
-        case ERow::End: return "Show point for end of scan ...";
-        case ERow::Origin: return "Show point for scan origin ...";
-        case ERow::Reference: return "Show reference position for scan ...";
-        case ERow::ProbeHome: return "Show probe home position at end of scan ...";
-        case ERow::SampleHome: return "Show sample home position at end of scan ...";
+        case ERow::Start:
+            return "Show point for start of scan ...";
+        case ERow::End:
+            return "Show point for end of scan ...";
+        case ERow::Origin:
+            return "Show point for scan origin ...";
+        case ERow::Reference:
+            return "Show reference position for scan ...";
+        case ERow::ProbeHome:
+            return "Show probe home position at end of scan ...";
+        case ERow::SampleHome:
+            return "Show sample home position at end of scan ...";
     }
     return "";
 }
 
 CDVector4& CGridScanSetupLogic::Row(ERow row) {
     switch (row) {
-        case ERow::Start: return params.start;
-        case ERow::End: return params.end;
-        case ERow::Origin: return params.origin;
-        case ERow::Reference: return params.reference;
-        case ERow::ProbeHome: return params.probeHome;
-        case ERow::SampleHome: return params.sampleHome;
+        case ERow::Start:
+            return params.start;
+        case ERow::End:
+            return params.end;
+        case ERow::Origin:
+            return params.origin;
+        case ERow::Reference:
+            return params.reference;
+        case ERow::ProbeHome:
+            return params.probeHome;
+        case ERow::SampleHome:
+            return params.sampleHome;
     }
     return params.start;
 }
@@ -104,9 +117,12 @@ bool CGridScanSetupLogic::Show(ERow row) {
 
 CGridScanSetupLogic::EMoveTo CGridScanSetupLogic::BeginMoveTo() {
     switch (Prompt().Ask("Enable Mouse?", EPromptButtons::YesNoCancel)) {
-        case EPromptAnswer::Yes: return EMoveTo::KeyboardAndMouse;
-        case EPromptAnswer::No: return EMoveTo::Keyboard;
-        default: return EMoveTo::Cancelled;
+        case EPromptAnswer::Yes:
+            return EMoveTo::KeyboardAndMouse;
+        case EPromptAnswer::No:
+            return EMoveTo::Keyboard;
+        default:
+            return EMoveTo::Cancelled;
     }
 }
 
@@ -117,7 +133,8 @@ void CGridScanSetupLogic::EndMoveTo(ERow row) {
     Calc();
 }
 
-// ---- Gradient types ----------------------------------------------------------------------------------
+// ---- Gradient types
+// ----------------------------------------------------------------------------------
 
 bool CGridScanSetupLogic::AddGradient(const std::string& name) {
     if (FindName(params.ionRules, name) >= 0) {
@@ -173,7 +190,8 @@ bool CGridScanSetupLogic::CheckGradientSelected(const std::string& name) {
     return false;
 }
 
-// ---- Estimate and OK -------------------------------------------------------------------------------
+// ---- Estimate and OK
+// -------------------------------------------------------------------------------
 
 double CGridScanSetupLogic::Estimate() const {
     const CScanDoc& p = params;
@@ -224,7 +242,9 @@ double CGridScanSetupLogic::Estimate() const {
     return seconds;
 }
 
-void CGridScanSetupLogic::Calc() { estimateText = StrPrintf("%.1lf sec", Estimate()); }
+void CGridScanSetupLogic::Calc() {
+    estimateText = StrPrintf("%.1lf sec", Estimate());
+}
 
 std::string CGridScanSetupLogic::Check() const {
     const CScanDoc& p = params;
@@ -273,9 +293,10 @@ bool CGridScanSetupLogic::Accept(bool saveSet) {
         const double estimate = Estimate();
         estimateText = StrPrintf("%.1lf sec", estimate);
         if (estimate > interval) {
-            Refuse(StrPrintf("Estimated scan acquisition time (%.1lf sec)\nis longer than scan "
-                             "interval (%.1lf sec).",
-                             estimate, interval));
+            Refuse(
+                StrPrintf("Estimated scan acquisition time (%.1lf sec)\nis longer than scan "
+                          "interval (%.1lf sec).",
+                          estimate, interval));
             return false;
         }
     }
@@ -300,6 +321,7 @@ bool CGridScanSetupLogic::Accept(bool saveSet) {
     params.opticalSystem = station.opticalSystem;
     CopyScanParams(params, doc);
     doc.SetModifiedFlag(true);
-    if (saveSet && !doc.paramSetName.empty() && !SaveScanParams(doc, doc.paramSetName)) return false;
+    if (saveSet && !doc.paramSetName.empty() && !SaveScanParams(doc, doc.paramSetName))
+        return false;
     return true;
 }

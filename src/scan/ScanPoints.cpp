@@ -103,10 +103,11 @@ CDVector4 CScanPoints::Coordinate(const std::array<int, 4>& loop) const {
     return c;
 }
 
-CDVector4 CScanPoints::Target(int64_t n) const { return origin + Coordinate(LoopIndices(n)); }
+CDVector4 CScanPoints::Target(int64_t n) const {
+    return origin + Coordinate(LoopIndices(n));
+}
 
 void NormaliseLinePoints(CScanDoc& doc) {
-    if (doc.stepType != kStepGrid && doc.stepType != kStepLogGrid &&
-        doc.numPoints < kMinLinePoints)
+    if (doc.stepType != kStepGrid && doc.stepType != kStepLogGrid && doc.numPoints < kMinLinePoints)
         doc.numPoints = kMinLinePoints;
 }

@@ -15,8 +15,9 @@
 #include "tech/StationTestEnv.h"
 
 inline const std::string kGridScanBench =
-    std::string("[A/D Board]\nLine 0=Simulated Station\n"
-                "Line 1=base=1 [ a/d +/-10.00V, d/a +/-5.00V ]  da0=0  da1=0  freq=1000\n") +
+    std::string(
+        "[A/D Board]\nLine 0=Simulated Station\n"
+        "Line 1=base=1 [ a/d +/-10.00V, d/a +/-5.00V ]  da0=0  da1=0  freq=1000\n") +
     kBenchCalibration +
     "[FlexMotion MCS]\n"
     "Line 1=criteria=1  deadband=4  delay=0  minpulse=10  statuscheckdelay=0\n"

@@ -49,20 +49,23 @@ void ExpectTargets(const CScanDoc& doc, const std::vector<SXY>& expected) {
 TEST(ScanPointsTest, GridOrdersByTypeAndFirstAxis) {
     CScanDoc flyback;
     Grid(flyback, kGridFlyback, kFirstAxisX);
-    ExpectTargets(flyback, {{1000, 2000}, {1100, 2000}, {1200, 2000}, {1000, 2100}, {1100, 2100},
-                            {1200, 2100}});
+    ExpectTargets(
+        flyback,
+        {{1000, 2000}, {1100, 2000}, {1200, 2000}, {1000, 2100}, {1100, 2100}, {1200, 2100}});
     const CScanPoints loops(flyback);
     EXPECT_EQ(loops.LoopIndices(4), (std::array<int, 4>{1, 1, 0, 0}));
 
     CScanDoc zigzag;
     Grid(zigzag, kGridZigZag, kFirstAxisX);
-    ExpectTargets(zigzag, {{1000, 2000}, {1100, 2000}, {1200, 2000}, {1200, 2100}, {1100, 2100},
-                           {1000, 2100}});
+    ExpectTargets(
+        zigzag,
+        {{1000, 2000}, {1100, 2000}, {1200, 2000}, {1200, 2100}, {1100, 2100}, {1000, 2100}});
 
     CScanDoc wFirst;
     Grid(wFirst, kGridZigZag, kFirstAxisW);
-    ExpectTargets(wFirst, {{1000, 2000}, {1000, 2100}, {1100, 2100}, {1100, 2000}, {1200, 2000},
-                           {1200, 2100}});
+    ExpectTargets(
+        wFirst,
+        {{1000, 2000}, {1000, 2100}, {1100, 2100}, {1100, 2000}, {1200, 2000}, {1200, 2100}});
 }
 
 TEST(ScanPointsTest, FourAxisZigZagStartsWithZAndWAtTheirEnds) {

@@ -15,12 +15,12 @@
 #include "obs/WireObs.h"
 #include "platform/Format.h"
 #include "platform/StationBusy.h"
-#include "settings/FileNumbering.h"
 #include "scan/GridScanEngine.h"
 #include "scan/GridScanSet.h"
 #include "scan/GridScanSetup.h"
 #include "scan/ScanDoc.h"
 #include "scan/ScanSequencer.h"
+#include "settings/FileNumbering.h"
 #include "tests/scan/GridScanTestEnv.h"
 
 namespace {
@@ -107,8 +107,7 @@ TEST_F(ScanSequencerTest, TimedGroupRunsOnItsRasterAndRecordsEachFile) {
     Tick(9);
     ASSERT_EQ(status.starts.size(), 1u);
     EXPECT_EQ(status.starts[0], base + 1000);
-    EXPECT_EQ(status.points,
-              (std::vector<int64_t>{1000, 1520, 2040, 2560, 3080, 3600}));
+    EXPECT_EQ(status.points, (std::vector<int64_t>{1000, 1520, 2040, 2560, 3080, 3600}));
     const std::vector<CDVector4> expected = {{1000, 2000, 0, 0}, {1100, 2000, 0, 0},
                                              {1200, 2000, 0, 0}, {1000, 2100, 0, 0},
                                              {1100, 2100, 0, 0}, {1200, 2100, 0, 0}};
@@ -217,7 +216,8 @@ TEST_F(ScanSequencerTest, TriggeredScanStopsAtTheAbortCommand) {
 }
 
 TEST_F(ScanSequencerTest, StatusMessagesOfALineWithReferenceAndHome) {
-    profile.WriteProfileString("Demo", "Line 10", "Images: before=0, after=0  StepType=1712  num=2");
+    profile.WriteProfileString("Demo", "Line 10",
+                               "Images: before=0, after=0  StepType=1712  num=2");
     profile.WriteProfileString(
         "Demo", "Line 2",
         "Reference: before: wire=1, gradient=0, bath=0  after: wire=0, gradient=0, bath=0");
@@ -227,14 +227,13 @@ TEST_F(ScanSequencerTest, StatusMessagesOfALineWithReferenceAndHome) {
                                "gradient 0  raw A/D 0");
     Start(Prepared());
     Tick(2);
-    EXPECT_EQ(status.messages,
-              (std::vector<std::string>{"Moving to 'Before' reference position ...",
-                                        "Acquiring CDP 'Before' reference observation ...",
-                                        "Moving probe to position 0 ...",
-                                        "Acquiring CDP observation ...",
-                                        "Moving probe to position 1 ...",
-                                        "Acquiring CDP observation ...",
-                                        "Moving probe to Home position ..."}));
+    EXPECT_EQ(
+        status.messages,
+        (std::vector<std::string>{"Moving to 'Before' reference position ...",
+                                  "Acquiring CDP 'Before' reference observation ...",
+                                  "Moving probe to position 0 ...", "Acquiring CDP observation ...",
+                                  "Moving probe to position 1 ...", "Acquiring CDP observation ...",
+                                  "Moving probe to Home position ..."}));
     EXPECT_EQ(devices->ProbeSystem().Position(), CDVector4(1000, 2000, 0, 0));
     EXPECT_FALSE(sequencer.GridRunning());
     EXPECT_FALSE(sequencer.GridStoppedEarly());
@@ -246,8 +245,8 @@ TEST_F(ScanSequencerTest, OverwriteCancelledTakesNothingAndEndsTheGroup) {
     Start(std::move(doc));
     prompt.answers.push_back(EPromptAnswer::Cancel);
     Tick(5);
-    EXPECT_EQ(prompt.LastText(), "Scan file " + ScanFile(0) +
-                                     " already exists - overwrite with new data ?");
+    EXPECT_EQ(prompt.LastText(),
+              "Scan file " + ScanFile(0) + " already exists - overwrite with new data ?");
     EXPECT_TRUE(status.points.empty());
     EXPECT_EQ(ReadFileText(ScanFile(0)), "an earlier scan");
     EXPECT_TRUE(ScanObs().empty());
