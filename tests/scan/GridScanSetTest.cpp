@@ -12,9 +12,9 @@
 #include "scan/GridScanEngine.h"
 #include "scan/GridScanSet.h"
 #include "scan/GridScanSetup.h"
+#include "scan/GridScanTestEnv.h"
 #include "scan/ScanDoc.h"
 #include "settings/FileNumbering.h"
-#include "tests/scan/GridScanTestEnv.h"
 
 namespace {
 

@@ -18,10 +18,10 @@
 #include "scan/GridScanEngine.h"
 #include "scan/GridScanSet.h"
 #include "scan/GridScanSetup.h"
+#include "scan/GridScanTestEnv.h"
 #include "scan/ScanDoc.h"
 #include "scan/ScanSequencer.h"
 #include "settings/FileNumbering.h"
-#include "tests/scan/GridScanTestEnv.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 
 #include "obs/ObsDoc.h"
 #include "obs/ScanObs.h"
+#include "scan/GridScanTestEnv.h"
 #include "settings/FileNumbering.h"
 #include "support/ToolRun.h"
-#include "tests/scan/GridScanTestEnv.h"
 
 namespace {
 
