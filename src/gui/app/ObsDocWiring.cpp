@@ -17,6 +17,7 @@
 #include "gui/platform/QtText.h"
 #include "gui/tech/IonDialogsQt.h"
 #include "gui/tech/TechDialogsQt.h"
+#include "gui/tech/WatchWiring.h"
 #include "gui/tech/WireCalibrationDialogQt.h"
 #include "obs/DataDocument.h"
 #include "obs/ExportOptions.h"
@@ -241,4 +242,7 @@ void AttachObservationCommands(CMainWindow& window) {
     window.AttachCommand("detailsInformation", wire.Detail(DetailFlags::kInformation));
     window.AttachCommand("detailsCalculations", wire.Detail(DetailFlags::kCalculations));
     window.AttachCommand("detailsAll", wire.OnCommands([](CObsDocCommands& c) { c.DetailsAll(); }));
+
+    // Mode > Watch (F8).
+    AttachWatchCommands(window);
 }
