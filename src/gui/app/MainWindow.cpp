@@ -384,6 +384,7 @@ void CMainWindow::Dispatch(QAction* action) {
     if (it == commands.end() || !it->second.run) return;
     // The state may have changed since the menu was drawn (a shortcut needs no menu).
     if (it->second.enabled && !it->second.enabled()) return;
+    if (commandGuard && !commandGuard(action->objectName())) return;
     SCommand command = it->second;  // a command may replace itself
     const QPointer<CMainWindow> alive(this);
     ++dispatching;

@@ -79,6 +79,9 @@ class CMainWindow : public QMainWindow, public CMainFrameView, public CStartupUi
     // The action of a menu entry by object name (null when there is none).
     QAction* Action(const QString& name) const;
     void AttachCommand(const QString& name, SCommand command);
+    // Asked before any attached command runs, with the command's name: false stops it (a watch
+    // window that must close first, a refusal). Empty: every command runs.
+    std::function<bool(const QString& name)> commandGuard;
     // Re-asks every command whether it is enabled or checked.
     void UpdateActions();
     // Titles the observation documents' Technique menu after the station's technique and

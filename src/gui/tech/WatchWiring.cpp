@@ -11,13 +11,17 @@
 #include "app/ObsDocCommands.h"
 #include "gui/app/DocumentWindow.h"
 #include "gui/app/MainWindow.h"
+#include "gui/app/MenuTable.h"
 #include "gui/hw/ImageView.h"
 #include "gui/hw/LiveVideoWindow.h"
 #include "gui/tech/WatchWindow.h"
 #include "hw/FgBoard.h"
 #include "obs/ObsDoc.h"
 #include "obs/OpticalSystem.h"
+#include "platform/Prompt.h"
+#include "platform/Services.h"
 #include "tech/Station.h"
+#include "tech/watch/IonWatch.h"
 #include "tech/watch/RawADWatch.h"
 #include "tech/watch/WatchFor.h"
 #include "tech/watch/WireWatch.h"
@@ -142,6 +146,53 @@ void ToggleWatch(CMainWindow& w) {
     w.UpdateActions();
 }
 
+// The name a watch's technique goes by in its questions.
+const char* TechniqueNameOf(CWatch& watch) {
+    if (dynamic_cast<CWireWatch*>(&watch)) return "CDP";
+    if (dynamic_cast<CRawADWatch*>(&watch)) return "Raw A/D";
+    return "ISP/PVP";
+}
+
+// Commands that read the board or move the stages cannot share the station with a watch's
+// ticks: the watch closes first, when the user agrees. The probe list cannot change under an
+// open gradient watch, whose rules and calibration belong to its probe.
+bool MayRunWithWatches(CMainWindow& w, const QString& name) {
+    static const QStringList hardware = {
+        "modePoint",      "modeReference",    "techniqueCalibration", "modeGridScan",
+        "modeVectorScan", "modeDaOutputScan", "modeImageSequence"};
+    static const QStringList probeList = {"techniqueIspPvpProbe", kIspPvpNewItem,
+                                          kIspPvpSelectItem};
+    const bool needsHardware = hardware.contains(name);
+    const bool changesProbes = probeList.contains(name);
+    if (!needsHardware && !changesProbes) return true;
+    for (auto it = Watches().begin(); it != Watches().end();) {
+        CWatchWindow* open = it->second.data();
+        if (!open) {
+            it = Watches().erase(it);
+            continue;
+        }
+        if (changesProbes && dynamic_cast<CIonWatch*>(&open->Watch())) {
+            Prompt().Message(
+                "This operation cannot be performed while\nthe probe watch dialog "
+                "is open.",
+                EPromptIcon::Exclamation);
+            return false;
+        }
+        if (needsHardware) {
+            const std::string question = std::string("Close down ") +
+                                         TechniqueNameOf(open->Watch()) +
+                                         " probe Watch dialog\nto perform this operation ?";
+            if (Prompt().Ask(question, EPromptButtons::YesNo) != EPromptAnswer::Yes) return false;
+            open->close();
+            it = Watches().erase(it);
+            w.UpdateActions();
+            continue;
+        }
+        ++it;
+    }
+    return true;
+}
+
 }  // namespace
 
 CWatchWindow* WatchWindowOf(const CObsDocWindow* document) {
@@ -151,6 +202,7 @@ CWatchWindow* WatchWindowOf(const CObsDocWindow* document) {
 
 void AttachWatchCommands(CMainWindow& window) {
     CMainWindow* w = &window;
+    window.commandGuard = [w](const QString& name) { return MayRunWithWatches(*w, name); };
     CWatchWindow::showVideoArrow = [w](CWireWatch& watch) { ShowArrowOnLiveVideo(*w, watch); };
     window.AttachCommand(
         "modeWatch",

@@ -135,6 +135,36 @@ TEST_F(WatchWindowTest, ClosingTheDocumentClosesItsRecordingWatch) {
     EXPECT_EQ(WatchWindowOf(obsWindow), nullptr);
 }
 
+TEST_F(WatchWindowTest, CommandsThatNeedTheBoardCloseTheWatchFirstWhenTheUserAgrees) {
+    CMainWindow window;
+    window.Frame().Station().SetMeasurementType(kTechniqueRawAD);
+    auto* obsWindow = static_cast<CObsDocWindow*>(window.CreateNewDocument(EDocType::Observation));
+    window.Action("modeWatch")->trigger();
+    ASSERT_NE(WatchWindowOf(obsWindow), nullptr);
+    const size_t before = obsWindow->Document().GetObsCount();
+
+    // No: the watch goes on and the point is not taken.
+    prompt.answers.push_back(EPromptAnswer::No);
+    window.Action("modePoint")->trigger();
+    ASSERT_FALSE(prompt.shown.empty());
+    EXPECT_EQ(prompt.shown.back().text,
+              "Close down Raw A/D probe Watch dialog\nto perform this operation ?");
+    EXPECT_NE(WatchWindowOf(obsWindow), nullptr);
+    EXPECT_EQ(obsWindow->Document().GetObsCount(), before);
+
+    // Yes: the watch closes, then the point is taken.
+    prompt.answers.push_back(EPromptAnswer::Yes);
+    window.Action("modePoint")->trigger();
+    EXPECT_EQ(WatchWindowOf(obsWindow), nullptr);
+    EXPECT_GT(obsWindow->Document().GetObsCount(), before);
+
+    // Commands that leave the board alone never ask.
+    window.Action("modeWatch")->trigger();
+    const size_t asked = prompt.shown.size();
+    window.Action("detailsDate")->trigger();
+    EXPECT_EQ(prompt.shown.size(), asked);
+}
+
 TEST_F(WatchWindowTest, ARawWatchPlotsEachChannelInItsColourAndSplits) {
     CMainWindow window;
     window.Frame().Station().SetMeasurementType(kTechniqueRawAD);
