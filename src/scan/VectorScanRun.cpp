@@ -43,10 +43,6 @@ bool Exists(const std::string& path) {
     return std::filesystem::exists(path, ec);
 }
 
-CTransferFolder TransferFolderFor(const std::string& folder) {
-    return folder.empty() ? CTransferFolder::Current() : CTransferFolder(folder);
-}
-
 }  // namespace
 
 // ---- Helpers ------------------------------------------------------------------------------------
@@ -95,6 +91,12 @@ std::unique_ptr<CVelmObs> CopyOperation(const CVelmObs& op) {
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
+}
+
+bool HasOperation(const CObsList& ops, EVectorOp kind) {
+    for (const auto& op : ops)
+        if (OperationKind(*op) == kind) return true;
+    return false;
 }
 
 const char* IntervalUnitWord(int unit) {
@@ -237,7 +239,9 @@ bool CVectorScanRun::Start() {
             saved = doc.OnSaveDocument(doc.GetPathName());
         if (!saved) return false;
     }
+    if (prepareDocument && !prepareDocument()) return false;
     state = SVectorScanState();
+    transfer.reset();  // the root may have changed since the last scan
     state.reps = std::clamp(doc.vsReps, 1, 30000);
     const int n = static_cast<int>(doc.vsOps.size());
     doc.AddLogEntry(
@@ -274,20 +278,26 @@ void CVectorScanRun::OnTick() {
     } else {
         // Triggered: a region request from the outside program starts one run. Its centre is
         // not used: every operation has its own positions.
-        CTransferFolder transfer = TransferFolderFor(transferFolder);
-        if (!transfer.TakeRegionRequest()) return;
-        transfer.WriteResponse(CTransferFolder::kScanStarted);
+        if (!Transfer().TakeRegionRequest()) return;
+        Transfer().WriteResponse(CTransferFolder::kScanStarted);
         ok = RunOnce(state.count + 1);
         // An aborted run has said "Scan Aborted" already; it did not finish.
-        if (ok) transfer.WriteResponse(CTransferFolder::kScanFinished);
+        if (ok) Transfer().WriteResponse(CTransferFolder::kScanFinished);
     }
     if (!state.running) return;  // stopped from inside the run
     ++state.count;
     if (!ok || state.count >= state.reps) Finish();
 }
 
+CTransferFolder& CVectorScanRun::Transfer() {
+    if (!transfer)
+        transfer.emplace(transferFolder.empty() ? CTransferFolder::Current()
+                                                : CTransferFolder(transferFolder));
+    return *transfer;
+}
+
 bool CVectorScanRun::StopRequested(bool triggered) {
-    CTransferFolder transfer = TransferFolderFor(transferFolder);
+    CTransferFolder& transfer = Transfer();
     // The outside program's abort command is looked at before every operation, whether or not
     // a key is pending.
     if (transfer.TakeAbortCommand()) {
@@ -344,6 +354,8 @@ bool CVectorScanRun::RunOnce(int n) {
 
 bool CVectorScanRun::Stop(bool ask) {
     if (!state.running) return true;
+    // No run may start while the question is open.
+    CStationBusy::CScope busy;
     if (ask &&
         Prompt().Ask(VectorScanText::kTerminate, EPromptButtons::YesNo) != EPromptAnswer::Yes)
         return false;

@@ -16,9 +16,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "hw/Devices.h"
+#include "obs/TransferFolder.h"
 #include "obs/VelmObs.h"
 #include "platform/Vector4.h"
 
@@ -96,6 +98,9 @@ const char* IntervalUnitWord(int unit);
 // non-numeric interval is 0, one beyond a year a year.
 int64_t IntervalSeconds(double interval, int unit);
 
+// Whether any operation is of `kind`.
+bool HasOperation(const CObsList& ops, EVectorOp kind);
+
 // Grabs an image for a "Video Image" operation into the root's images folder as the image
 // prefix and the next image number ("%04d.bmp"), never over an existing file; the counter moves
 // on. Null after a message when nothing could be grabbed or written.
@@ -143,6 +148,9 @@ class CVectorScanRun {
     std::function<bool()> escapePressed;
     // Saves the document at once when automatic saving is on (empty: to its file if it has one).
     std::function<bool(CDataDocument&)> saveDocument;
+    // Puts into the document what its observations are read with (the station's calibration
+    // and rules) before the definition block; false ends the start (empty: nothing to do).
+    std::function<bool()> prepareDocument;
     // The transfer folder of triggered runs and the abort command (empty: the current root's).
     std::string transferFolder;
     CVectorScanMonitor* monitor = nullptr;
@@ -169,11 +177,14 @@ class CVectorScanRun {
     // True when the run must stop before the next operation (an abort command, or Esc and Yes).
     bool StopRequested(bool triggered);
     void Finish();
+    CTransferFolder& Transfer();
 
     CObsDoc& doc;
     SVectorScanStation station;
     SVectorScanState state;
     bool lastRunCompleted = true;
+    // Kept for the whole scan: a region line still being written is remembered between ticks.
+    std::optional<CTransferFolder> transfer;
 };
 
 // "Preview ...": once through `ops` without storing anything. The stages move to every

@@ -54,22 +54,24 @@ TEST_F(VectorScanToolTest, TheStoredOperationsRunAndAreAppended) {
     CObsDoc loaded;
     std::string message;
     ASSERT_TRUE(loaded.LoadFile(path, message)) << message;
-    // Begin, two copies, end; then per run begin, one raw A/D point, end.
-    ASSERT_EQ(loaded.GetObsCount(), 4u + 2u * 3u);
+    // The station's raw A/D rules as before any measurement; begin, two copies, end; then per
+    // run begin, one raw A/D point, end.
+    ASSERT_EQ(loaded.GetObsCount(), 1u + 4u + 2u * 3u);
+    EXPECT_NE(dynamic_cast<const CSampRulesRawAD*>(loaded.GetObsAt(0)), nullptr);
     EXPECT_EQ(
-        static_cast<const CLogEntry*>(loaded.GetObsAt(0))->text,
+        static_cast<const CLogEntry*>(loaded.GetObsAt(1))->text,
         "Begin Vector Scan Parameters (2 points at 1.00 seconds intervals for 2 repetitions)");
-    EXPECT_EQ(static_cast<const CLogEntry*>(loaded.GetObsAt(7))->text,
+    EXPECT_EQ(static_cast<const CLogEntry*>(loaded.GetObsAt(8))->text,
               "Begin Vector Scan 2 of 2: 2 points");
-    const auto* point = dynamic_cast<const CRawADObs*>(loaded.GetObsAt(8));
+    const auto* point = dynamic_cast<const CRawADObs*>(loaded.GetObsAt(9));
     ASSERT_NE(point, nullptr);
     EXPECT_EQ(point->index, 1);
-    EXPECT_EQ(static_cast<const CLogEntry*>(loaded.GetObsAt(9))->text,
+    EXPECT_EQ(static_cast<const CLogEntry*>(loaded.GetObsAt(10))->text,
               "End Vector Scan 2 of 2: 2 points");
     size_t lines = 0;
     for (char c : run.out)
         lines += c == '\n';
-    EXPECT_EQ(lines, 10u);
+    EXPECT_EQ(lines, 11u);
 }
 
 TEST_F(VectorScanToolTest, RefusedOptionsAndEmptyDocumentsAreTheExitCode) {

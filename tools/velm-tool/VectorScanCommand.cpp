@@ -11,6 +11,7 @@
 
 #include "ToolCommand.h"
 #include "app/MainFrame.h"
+#include "app/ObsDocCommands.h"
 #include "obs/ObsDoc.h"
 #include "obs/VelmObs.h"
 #include "platform/Services.h"
@@ -19,6 +20,16 @@
 namespace {
 
 constexpr const char* kUsage = "vectorscan [--reps N] DOC.vpo";
+
+// The station's calibration and rules go into the document before CDP and raw A/D operations
+// measure, as before any measurement, so that their observations can be read.
+bool PrepareDocument(CObsDocCommands& commands, const CObsList& ops) {
+    const bool cdp =
+        HasOperation(ops, EVectorOp::CdpPoint) || HasOperation(ops, EVectorOp::CdpReference);
+    if (cdp && !commands.EnsureWireSetup()) return false;
+    if (HasOperation(ops, EVectorOp::RawAD) && !commands.EnsureRawADSetup()) return false;
+    return true;
+}
 
 int Usage(const std::string& why) {
     std::fprintf(stderr, "velm-tool vectorscan: %s\nusage: velm-tool %s\n", why.c_str(), kUsage);
@@ -70,6 +81,8 @@ int RunVectorScan(const std::vector<std::string>& args) {
                                                        : frame.sampleSpeedMode);
     };
     CVectorScanRun run(doc, station);
+    CObsDocCommands commands(doc, frame);
+    run.prepareDocument = [&commands, &doc] { return PrepareDocument(commands, doc.vsOps); };
     const size_t before = doc.GetObsCount();
     bool completed = false;
     if (run.Start()) {

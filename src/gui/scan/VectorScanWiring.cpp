@@ -24,6 +24,16 @@ SVectorScanStation StationOf(CMainFrame& frame) {
     return station;
 }
 
+// The station's calibration and rules go into the document before CDP and raw A/D operations
+// measure, as before any measurement, so that their observations can be read.
+bool PrepareDocument(CObsDocCommands& commands, const CObsList& ops) {
+    const bool cdp =
+        HasOperation(ops, EVectorOp::CdpPoint) || HasOperation(ops, EVectorOp::CdpReference);
+    if (cdp && !commands.EnsureWireSetup()) return false;
+    if (HasOperation(ops, EVectorOp::RawAD) && !commands.EnsureRawADSetup()) return false;
+    return true;
+}
+
 }  // namespace
 
 CVectorScanController::CVectorScanController(CObsDocWindow& window, CMainWindow& main)
@@ -93,6 +103,7 @@ void CVectorScanController::Command() {
     run->escapePressed = EscapePressedDuringWait;
     run->saveDocument = commands->saveDocument;
     run->monitor = &monitor;
+    run->prepareDocument = [commands, &doc] { return PrepareDocument(*commands, doc.vsOps); };
     if (!run->Start()) {
         run.reset();
         return;

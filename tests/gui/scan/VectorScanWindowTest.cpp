@@ -48,13 +48,13 @@ constexpr const char* kBench =
 
 class VectorScanWindowTest : public CVelmTest {
   protected:
-    VectorScanWindowTest() : techScope(&techDialogs) {
+    VectorScanWindowTest() {
         WriteFileText(profile.Path(), kBench);
         profile.WriteProfileString(kMainframeSection, "Line 0", dir.Path());
         techDialogs.rawADRules = [](CRawADRulesLogic&) { return true; };
     }
+    // Installed after the main window, which installs the Qt dialogs.
     CScriptedTechDialogs techDialogs;
-    CScopedTechDialogs techScope;
 };
 
 void ExpectFits(QWidget* widget) {
@@ -66,6 +66,7 @@ void ExpectFits(QWidget* widget) {
 
 TEST_F(VectorScanWindowTest, FromTheModeMenuThroughTwoRuns) {
     CMainWindow window;
+    CScopedTechDialogs techScope(&techDialogs);
     auto* obsWindow = static_cast<CObsDocWindow*>(window.CreateNewDocument(EDocType::Observation));
     QAction* action = window.Action("modeVectorScan");
     ASSERT_NE(action, nullptr);
