@@ -162,7 +162,7 @@ TEST_F(VectorScanTest, ThreePointsTwiceFollowTheTimeline) {
         EXPECT_EQ((points[i]->time - s) * 1000 + points[i]->milliseconds, expectMs[i]) << i;
         EXPECT_DOUBLE_EQ(points[i]->probePosition.x, 100.0 * static_cast<double>(i % 3));
     }
-    const auto* end1 = dynamic_cast<const CLogEntry*>(doc.GetObsAt(10));
+    const auto* end1 = dynamic_cast<const CLogEntry*>(doc.GetObsAt(9));
     ASSERT_NE(end1, nullptr);
     EXPECT_EQ((end1->time - s) * 1000 + end1->milliseconds, 2560);
     ASSERT_EQ(monitor.statuses.size(), 6u);
