@@ -15,6 +15,8 @@
 #include "gui/obs/ExportDialogs.h"
 #include "gui/obs/ObsView.h"
 #include "gui/platform/QtText.h"
+#include "gui/scan/ShowAreaDialog.h"
+#include "gui/scan/VectorScanWiring.h"
 #include "gui/tech/IonDialogsQt.h"
 #include "gui/tech/TechDialogsQt.h"
 #include "gui/tech/WatchWiring.h"
@@ -137,6 +139,8 @@ bool DefineTimeRangeWithDialog(int64_t& start, int64_t& end) {
 
 void AttachObservationCommands(CMainWindow& window) {
     InstallTechDialogs();
+    AttachVectorScanCommands(window);
+    AttachShowAreaCommand(window);
     InstallWireCalibrationDialogs();
     CMainWindow* w = &window;
     InstallIonDialogs(
