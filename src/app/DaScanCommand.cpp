@@ -13,13 +13,13 @@ namespace {
 class CScanHold {
   public:
     CScanHold(CObsDocCommands& commands, CMainFrame& frame, int channel)
-        : commands(commands), frame(frame), channel(channel), wasRunning(commands.IsScanRunning()) {
+        : commands(commands), frame(frame), channel(channel) {
         commands.SetScanRunning(true);
         frame.HoldDaChannel(channel, true);
     }
     ~CScanHold() {
         frame.HoldDaChannel(channel, false);
-        commands.SetScanRunning(wasRunning);
+        commands.SetScanRunning(false);
     }
     CScanHold(const CScanHold&) = delete;
     CScanHold& operator=(const CScanHold&) = delete;
@@ -28,7 +28,6 @@ class CScanHold {
     CObsDocCommands& commands;
     CMainFrame& frame;
     int channel;
-    bool wasRunning;
 };
 
 }  // namespace

@@ -505,7 +505,7 @@ bool CObsDocCommands::OpenWith() {
 }
 
 bool CObsDocCommands::CanClose() const {
-    if (!scanRunning) return true;
+    if (scansRunning == 0) return true;
     Prompt().Message("Scan sequence in progress.\n\nTerminate scan sequence first.",
                      EPromptIcon::Exclamation);
     return false;

@@ -108,9 +108,16 @@ class CObsDocCommands {
     bool OpenWith();
 
     // ---- Closing ----------------------------------------------------------------------------
-    // The scan engines set this while a scan sequence runs; closing is then refused.
-    void SetScanRunning(bool running) { scanRunning = running; }
-    bool IsScanRunning() const { return scanRunning; }
+    // The scan engines say when a scan sequence of this document starts (true) and ends
+    // (false); closing is refused while any runs. Grid, vector and D/A output scans keep their
+    // own state and may overlap, so the starts are counted: one kind ending never clears another's.
+    void SetScanRunning(bool running) {
+        if (running)
+            ++scansRunning;
+        else if (scansRunning > 0)
+            --scansRunning;
+    }
+    bool IsScanRunning() const { return scansRunning > 0; }
     // False (after "Scan sequence in progress. ...") while a scan runs.
     bool CanClose() const;
 
@@ -151,7 +158,7 @@ class CObsDocCommands {
     CObsDoc& doc;
     CMainFrame& frame;
     CStation& station;
-    bool scanRunning = false;
+    int scansRunning = 0;
     std::vector<const CVelmObs*> lastAdded;
 };
 

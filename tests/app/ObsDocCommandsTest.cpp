@@ -455,6 +455,14 @@ TEST_F(ObsDocCommandsTest, ClosingIsRefusedWhileAScanRuns) {
     c.SetScanRunning(true);
     EXPECT_FALSE(c.CanClose());
     EXPECT_EQ(prompt.LastText(), "Scan sequence in progress.\n\nTerminate scan sequence first.");
+    // A grid group and a vector scan overlap: the first to end leaves the other's mark.
+    c.SetScanRunning(true);
+    c.SetScanRunning(false);
+    EXPECT_FALSE(c.CanClose());
+    c.SetScanRunning(false);
+    EXPECT_TRUE(c.CanClose());
+    c.SetScanRunning(false);  // an extra end changes nothing
+    EXPECT_TRUE(c.CanClose());
 }
 
 TEST_F(ObsDocCommandsTest, ReferenceEditorsReplaceTheValuesOrSayWhatIsWrong) {
