@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -88,6 +89,10 @@ TEST_F(ScanJournalTest, CrashedScanIsRecoveredWithEveryAppendedObservation) {
 
     std::unique_ptr<CScanDoc> scan = LoadScanDocument(scanFile, message);
     ASSERT_NE(scan, nullptr) << message;
+    // VELM_FUZZ_SEED_DIR=<folder> keeps the recovered file there (a seed of the fuzz corpus).
+    if (const char* seeds = std::getenv("VELM_FUZZ_SEED_DIR"))
+        fs::copy_file(scanFile, std::string(seeds) + "/recovered-scan.scn",
+                      fs::copy_options::overwrite_existing);
     EXPECT_TRUE(scan->readOnly);
     EXPECT_EQ(scan->scanFile, scanFile);
     // The rules copy, four points, and the log entry saying where it stopped.
@@ -171,11 +176,13 @@ TEST_F(ScanJournalTest, JournalBesideCompleteScanFileIsOnlyRemoved) {
     doc.scanFile = scanFile;
     doc.startTime = kTestEpoch;
     doc.AddLogEntry("the whole scan");
-    CScanJournal journal;
     std::string message;
-    ASSERT_TRUE(journal.Begin(doc, "", 1, 2, message));
-    doc.readOnly = true;
-    ASSERT_TRUE(doc.SaveFile(scanFile, message));
+    {
+        CScanJournal journal;
+        ASSERT_TRUE(journal.Begin(doc, "", 1, 2, message));
+        doc.readOnly = true;
+        ASSERT_TRUE(doc.SaveFile(scanFile, message));
+    }  // the program dies here
     const std::string saved = ReadFileText(scanFile);
     const SScanRecoveryReport report = RecoverScanJournals(dir.Path());
     ASSERT_EQ(report.recovered.size(), 1u);

@@ -43,13 +43,13 @@ void DrawArrow(QPainter& painter, const QPointF& tail, const QPointF& head) {
     const QLineF line(tail, head);
     if (line.length() < 1.0) return;
     painter.drawLine(line);
-    const double head_len = std::min(8.0, line.length() * 0.35);
+    const double headLength = std::min(8.0, line.length() * 0.35);
     const double angle = std::atan2(-(head.y() - tail.y()), head.x() - tail.x());
     QPainterPath tip;
     tip.moveTo(head);
     for (double side : {0.45, -0.45})
-        tip.lineTo(head -
-                   QPointF(std::cos(angle + side) * head_len, -std::sin(angle + side) * head_len));
+        tip.lineTo(head - QPointF(std::cos(angle + side) * headLength,
+                                  -std::sin(angle + side) * headLength));
     tip.closeSubpath();
     painter.fillPath(tip, painter.pen().color());
 }
@@ -137,7 +137,7 @@ void CScanMapView::paintEvent(QPaintEvent*) {
         painter.drawText(QRectF(4, 2, width() - 24 - px, textLine), Qt::AlignRight,
                          QStringLiteral("%1 %2")
                              .arg(m.largest, 0, 'g', 3)
-                             .arg(m.calibrated ? "uA/sq.cm" : "uV"));
+                             .arg(QString::fromLatin1(m.calibrated ? "uA/sq.cm" : "uV")));
     }
 }
 

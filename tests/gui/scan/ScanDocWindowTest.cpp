@@ -114,7 +114,7 @@ TEST_F(ScanDocWindowTest, ScanObservationOpensTheScanWithItsMap) {
     });
     window.Action("fileTextExport")->trigger();
     const std::string text = ReadFileText(exportPath);
-    EXPECT_NE(text.find("CDP"), std::string::npos) << text.substr(0, 400);
+    EXPECT_NE(text.find("CurrentDensityObs"), std::string::npos) << text.substr(0, 400);
     EXPECT_GE(std::count(text.begin(), text.end(), '\n'), 63);
     // The scan document noted the export but stays unsaved and closes without asking.
     EXPECT_FALSE(scanWindow->IsModified());
