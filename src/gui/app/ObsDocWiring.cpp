@@ -26,6 +26,7 @@
 #include "obs/SurfaceExport.h"
 #include "obs/TextExport.h"
 #include "obs/VelmObs.h"
+#include "scan/ScanDoc.h"
 #include "tech/Station.h"
 
 namespace {

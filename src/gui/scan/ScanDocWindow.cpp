@@ -83,7 +83,7 @@ void CScanMapView::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), Qt::white);
     const QFontMetrics fm(font());
     const int textLine = fm.height();
-    const QRectF area = QRectF(rect()).adjusted(8, 8 + textLine, -8, -8 - 2 * textLine);
+    const QRectF area = QRectF(rect()).adjusted(8, 8 + textLine, -8, -8 - 3 * textLine);
     if (area.width() < 10 || area.height() < 10) return;
     const CStageToPixels at(m, area);
 
@@ -122,11 +122,13 @@ void CScanMapView::paintEvent(QPaintEvent*) {
     const QString upRight =
         QStringLiteral("(%1, %2)").arg(m.right, 0, 'f', 1).arg(m.top, 0, 'f', 1);
     painter.drawText(
-        QPointF(box.left(), std::min(box.bottom() + textLine, height() - 1.5 * textLine)), lowLeft);
+        QPointF(box.left(), std::min(box.bottom() + textLine, height() - 2.5 * textLine - 4)),
+        lowLeft);
     const double upRightX = std::max(4.0, box.right() - fm.horizontalAdvance(upRight));
     painter.drawText(QPointF(upRightX, std::max(box.top() - 4, double(textLine))), upRight);
-    painter.drawText(QRectF(4, height() - textLine - 4, width() - 8, textLine),
-                     Qt::AlignLeft | Qt::AlignVCenter, ToQ(m.legend));
+    // The legend, over two lines when the map is narrow.
+    painter.drawText(QRectF(4, height() - 2 * textLine - 4, width() - 8, 2 * textLine),
+                     Qt::AlignLeft | Qt::AlignBottom | Qt::TextWordWrap, ToQ(m.legend));
     // The length of the longest arrow, drawn to scale beside the legend's line.
     if (m.largest > 0.0) {
         const double px = std::fabs(at(m.arrowUnit, 0).x() - at(0, 0).x());
@@ -153,8 +155,11 @@ CScanDocWindow::CScanDocWindow(QWidget* parent)
     mapView = new CScanMapView(*doc, splitter);
     splitter->addWidget(list);
     splitter->addWidget(mapView);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 2);
+    // The list's lines are long; it scrolls sideways, and the map gets half of the window.
+    list->setMinimumWidth(120);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({1000, 1000});
     layout->addWidget(splitter);
     connect(this, &CDocumentWindow::DocumentChanged, list, &CObsView::DocumentChanged);
     connect(this, &CDocumentWindow::DocumentChanged, mapView, &CScanMapView::Refresh);

@@ -102,6 +102,7 @@ TEST_F(ScanDocWindowTest, ScanObservationOpensTheScanWithItsMap) {
     EXPECT_EQ(window.Action("scanReview")->isEnabled(), true);
 
     if (const char* shot = std::getenv("VELM_SCANDOC_SHOT")) {
+        scanWindow->parentWidget()->showMaximized();
         QApplication::processEvents();
         window.grab().toImage().save(shot);
     }
