@@ -1,5 +1,5 @@
-// Fuzzes the document readers (observation documents, image sequences and display
-// documents, each given every input): any bytes must
+// Fuzzes the document readers (observation documents, scan documents, image sequences and
+// display documents, each given every input): any bytes must
 // load or be refused without crashing, hanging or allocating more than the input could fill.
 // What loads must describe itself, answer value queries, and save to bytes that load again
 // into the very same bytes. The same bytes read from a file (through the buffered reader) must
@@ -21,6 +21,7 @@
 #include "platform/Clock.h"
 #include "platform/Prompt.h"
 #include "platform/Services.h"
+#include "scan/ScanDoc.h"
 #include "scan/VidSeqDoc.h"
 
 namespace {
@@ -74,6 +75,11 @@ void CheckDocument(const uint8_t* data, size_t size, int fd) {
             op->Describe(text, &doc, 0x1FF);
             op->GetOperationName(text);
         }
+    } else if constexpr (std::is_same_v<D, CScanDoc>) {
+        doc.PointCount();
+        doc.EstimatedSeconds();
+        for (const auto& rules : doc.ionRules)
+            rules->GetNumber();
     } else {
         doc.FrameCount();
         doc.FolderName();
@@ -100,6 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }();
     prompt.shown.clear();
     CheckDocument<CObsDoc>(data, size, fd);
+    CheckDocument<CScanDoc>(data, size, fd);
     CheckDocument<CVidSeqDoc>(data, size, fd);
     FuzzDisplay(std::string_view(reinterpret_cast<const char*>(data), size));
     return 0;

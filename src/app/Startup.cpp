@@ -9,6 +9,8 @@
 #include "hw/MsWcmc.h"
 #include "platform/Format.h"
 #include "platform/Services.h"
+#include "scan/ScanDoc.h"
+#include "scan/ScanRecovery.h"
 #include "settings/FileNumbering.h"
 #include "settings/Profile.h"
 
@@ -42,11 +44,15 @@ bool CVelmApp::InitInstance(const std::vector<std::string>& arguments) {
     recentFiles.Load();
     previewPages = Profile().GetProfileInt("Settings", "PreviewPages", 1);
     if (!ui.CreateMainFrame()) return false;
+    // Text and surface exports of a document that lists scans take in the scans' observations.
+    InstallScanDocumentOpener();
 
     const std::string path = CommandLinePath(arguments);
     if (path.empty()) {
         if (RunFileLocations()) ui.NewDocument(DocTemplate(EDocType::Observation));
     } else {
+        // Before the document is read: a recovered scan may add itself to it.
+        RecoverInterruptedScans(GetRootDirectory());
         OpenDocumentFile(path);
     }
     ui.ShowMainWindow();
@@ -89,6 +95,7 @@ bool CVelmApp::RunFileLocations() {
     std::error_code ec;
     if (root == DefaultDataRoot() && !fs::exists(root, ec)) fs::create_directories(root, ec);
     root = UseRootDirectory(root);
+    RecoverInterruptedScans(root);
     switch (*choice) {
         case EStartChoice::NewFile:
             return true;
@@ -104,6 +111,14 @@ bool CVelmApp::RunFileLocations() {
             return false;
     }
     return false;
+}
+
+void CVelmApp::RecoverInterruptedScans(const std::string& root) {
+    const SScanRecoveryReport report = RecoverScanJournals(root);
+    const std::string text = ScanRecoveryMessage(report);
+    if (!text.empty())
+        Prompt().Message(
+            text, report.failures.empty() ? EPromptIcon::Information : EPromptIcon::Exclamation);
 }
 
 void CVelmApp::CountRun() {

@@ -54,6 +54,10 @@ class CVelmApp {
     // True when the user asked for a new observation document.
     bool RunFileLocations();
 
+    // Turns the journals of scans that a crash interrupted under `root` into their scan files,
+    // telling the user in one message what was recovered.
+    static void RecoverInterruptedScans(const std::string& root);
+
     // The first-run set-up dialogs, when "Number of Runs" is 0; the count then grows by one.
     static void CountRun();
 

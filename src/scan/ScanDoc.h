@@ -15,6 +15,7 @@
 #include "obs/SampRulesIon.h"
 #include "obs/SampRulesRawAD.h"
 #include "obs/SampRulesWire.h"
+#include "obs/ScanObs.h"
 #include "obs/WireCalibration.h"
 #include "platform/Vector4.h"
 
@@ -81,4 +82,47 @@ class CScanDoc : public CDataDocument {
 
     // Not stored: the number of points of a "Line", "Log Inc" or "Log Dec" scan.
     int numPoints = 2;
+    // Not stored: false while a scan group acquires into this document (its window stays).
+    bool closable = true;
+
+    // ---- Reading scan files ---------------------------------------------------------------------
+    // A scan file is written once, by the scan that took it, and carries readOnly set. A document
+    // read from one is for looking at and exporting: the user does not save it again.
+    bool CanUserSave() const { return !readOnly; }
+    // File > Save on a scan document: refused for a saved scan (with the reason in `message`),
+    // otherwise an ordinary atomic save.
+    bool SaveByUser(const std::string& path, std::string& message);
+
+    // The points one scan visits: the steps of the four axes multiplied ("Grid:", "Log Grid"; an
+    // axis of fewer than one step counts one), else numPoints (at least 2).
+    int PointCount() const;
+    // A rough acquisition time of one scan in seconds: the points times the sampling time of
+    // the rules each point uses (CDP and raw A/D points). Moves, references, images and
+    // gradient points are not counted.
+    double EstimatedSeconds() const;
+    // The scan's definition in a few lines (the scan window's "Review" of a saved scan).
+    std::string Summary() const;
 };
+
+class CScanObs;
+
+// A scan document read from its file, as a scan observation holds it (its GetNumber is the
+// scan's estimated time).
+class CScanDocumentHandle : public IScanDocument {
+  public:
+    explicit CScanDocumentHandle(std::unique_ptr<CScanDoc> doc) : document(std::move(doc)) {}
+    double GetNumber() const override { return document->EstimatedSeconds(); }
+    CScanDoc& Document() { return *document; }
+
+  private:
+    std::unique_ptr<CScanDoc> document;
+};
+
+// Reads the scan file at `path` (full path). Null, with the user's message in `message`, when
+// it cannot be read as a scan document.
+std::unique_ptr<CScanDoc> LoadScanDocument(const std::string& path, std::string& message);
+// Loads the scan file `scan` names (resolved beside `holder`'s file when it has moved) into
+// its scanDocument. False with the reason in `message`.
+bool AttachScanDocument(CScanObs& scan, const CDataDocument* holder, std::string& message);
+// Makes the text and surface exports read the scan files their scan observations name.
+void InstallScanDocumentOpener();

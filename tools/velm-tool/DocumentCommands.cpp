@@ -1,5 +1,5 @@
-// Document commands: read observation documents (.vpo) and image sequences (.isq, .vsq)
-// without the desktop program.
+// Document commands: read observation documents (.vpo), scan documents (.scn) and image
+// sequences (.isq, .vsq) without the desktop program.
 
 #include <cerrno>
 #include <cstdio>
@@ -12,6 +12,7 @@
 #include "app/DocTemplates.h"
 #include "obs/ObsDoc.h"
 #include "obs/VelmObs.h"
+#include "scan/ScanDoc.h"
 #include "scan/VidSeqDoc.h"
 
 namespace {
@@ -21,6 +22,7 @@ namespace {
 std::unique_ptr<CDataDocument> DocumentFor(const std::string& path) {
     const SDocTemplate* type = FindTemplateForPath(path);
     if (type && type->type == EDocType::ImageSequence) return std::make_unique<CVidSeqDoc>();
+    if (type && type->type == EDocType::Scan) return std::make_unique<CScanDoc>();
     return std::make_unique<CObsDoc>();
 }
 
@@ -96,11 +98,12 @@ int RunRoundtrip(const std::vector<std::string>& args) {
 
 CToolCommandRegistrar describeCommand(
     {"describe", "describe [--details N] FILE",
-     "print one line per observation of a .vpo document, per frame of an image sequence "
+     "print one line per observation of a .vpo or .scn document, per frame of an image "
+     "sequence "
      "(.isq, .vsq) or per layer of a display (.vpd)",
      RunDescribe});
 CToolCommandRegistrar roundtripCommand(
     {"roundtrip", "roundtrip FILE OUT",
-     "load a .vpo, .vpd or image sequence document and save it as OUT", RunRoundtrip});
+     "load a .vpo, .scn, .vpd or image sequence document and save it as OUT", RunRoundtrip});
 
 }  // namespace

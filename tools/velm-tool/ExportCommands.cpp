@@ -13,6 +13,7 @@
 #include "obs/ObsDoc.h"
 #include "obs/TextExport.h"
 #include "platform/Format.h"
+#include "scan/ScanDoc.h"
 
 namespace {
 
@@ -33,11 +34,13 @@ bool EndsWith(const std::string& text, const char* suffix) {
     return true;
 }
 
-// An observation document, or for scan and image-sequence files the data-document part they
-// begin with (which holds their observations and export options).
+// An observation or scan document (read and checked whole), or for image-sequence files the
+// data-document part they begin with (which holds their observations and export options).
 std::unique_ptr<CDataDocument> LoadDocument(const std::string& path, std::string& message) {
     std::unique_ptr<CDataDocument> doc;
-    if (EndsWith(path, ".scn") || EndsWith(path, ".isq") || EndsWith(path, ".vsq"))
+    if (EndsWith(path, ".scn"))
+        doc = std::make_unique<CScanDoc>();
+    else if (EndsWith(path, ".isq") || EndsWith(path, ".vsq"))
         doc = std::make_unique<CDataDocument>();
     else
         doc = std::make_unique<CObsDoc>();

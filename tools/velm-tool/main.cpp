@@ -9,6 +9,7 @@
 
 #include "ToolCommand.h"
 #include "platform/Services.h"
+#include "scan/ScanDoc.h"
 #include "settings/Profile.h"
 
 std::vector<SToolCommand>& ToolCommands() {
@@ -75,6 +76,8 @@ int main(int argc, char** argv) {
     SetProfile(&profile);
     CConsolePrompt prompt(false);
     SetServices(nullptr, &prompt);
+    // Exports of a document that lists scans take in the scans' own observations.
+    InstallScanDocumentOpener();
 
     const std::string& name = args[i];
     for (const auto& c : ToolCommands()) {

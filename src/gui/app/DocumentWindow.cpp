@@ -14,6 +14,7 @@
 #include "gui/hw/ImageView.h"
 #include "gui/obs/ObsView.h"
 #include "gui/platform/QtText.h"
+#include "gui/scan/ScanDocWindow.h"
 #include "gui/scan/VidSeqWindow.h"
 #include "obs/ObsDoc.h"
 #include "platform/Format.h"
@@ -271,6 +272,8 @@ std::unique_ptr<CDocumentWindow> CreateDocumentWindow(EDocType type) {
             return std::make_unique<CVidSeqDocWindow>();
         case EDocType::Display:
             return std::make_unique<CDispDocWindow>();
+        case EDocType::Scan:
+            return std::make_unique<CScanDocWindow>();
         default:
             return std::make_unique<CPlainDocWindow>(DocTemplate(type));
     }

@@ -128,7 +128,7 @@ class CImageDocWindow : public CDocumentWindow {
     bool modified = false;
 };
 
-// The scan and display documents: windows of their type, empty for now.
+// A window of a type that has no view of its own.
 class CPlainDocWindow : public CDocumentWindow {
     Q_OBJECT
   public:

@@ -43,6 +43,7 @@
 #include "gui/hw/SimStationDialog.h"
 #include "gui/platform/QtText.h"
 #include "gui/scan/DaScanWiring.h"
+#include "gui/scan/ScanDocWindow.h"
 #include "gui/scan/VidSeqWiring.h"
 #include "hw/AdBoard.h"
 #include "hw/BathMover.h"
@@ -232,6 +233,7 @@ CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent) {
     AttachBuiltInCommands();
     AttachObservationCommands(*this);
     AttachSequenceCommands(*this);
+    AttachScanDocCommands(*this);
     AttachDaScanCommands(*this);
     AttachDisplayCommands(*this);
     ShowMenuSet(kMainFrameMenuSet);

@@ -15,6 +15,7 @@
 #include "gui/obs/ExportDialogs.h"
 #include "gui/obs/ObsView.h"
 #include "gui/platform/QtText.h"
+#include "gui/scan/ScanDocWindow.h"
 #include "gui/scan/ShowAreaDialog.h"
 #include "gui/scan/VectorScanWiring.h"
 #include "gui/tech/IonDialogsQt.h"
@@ -28,6 +29,7 @@
 #include "obs/SurfaceExport.h"
 #include "obs/TextExport.h"
 #include "obs/VelmObs.h"
+#include "scan/ScanDoc.h"
 #include "tech/Station.h"
 
 namespace {
@@ -60,7 +62,30 @@ class CWiring {
         return c;
     }
 
-    // A command on the active observation window's list view.
+    // A command on the active observation document, or the active scan document (`scan` true).
+    SCommand OnDataDocument(std::function<void(CDataDocument&, bool scan)> run) {
+        CMainWindow* w = &window;
+        auto target = [w](bool& scan) -> CDataDocument* {
+            scan = false;
+            if (CObsDocCommands* cmds = Commands(*w)) return &cmds->Document();
+            if (auto* s = qobject_cast<CScanDocWindow*>(w->ActiveDocumentWindow())) {
+                scan = true;
+                return &s->Document();
+            }
+            return nullptr;
+        };
+        return SCommand{[target, run](QAction&) {
+                            bool scan = false;
+                            if (CDataDocument* d = target(scan)) run(*d, scan);
+                        },
+                        [target] {
+                            bool scan = false;
+                            return target(scan) != nullptr;
+                        },
+                        {}};
+    }
+
+    // A command on the active observation or scan window's list view.
     SCommand OnView(std::function<void(CObsView&)> run, std::function<bool(CObsView&)> enabled) {
         CMainWindow* w = &window;
         return SCommand{[w, run](QAction&) {
@@ -96,10 +121,9 @@ class CWiring {
     }
 
     void Print(bool preview) {
-        CObsDocWindow* obsWindow = window.ActiveObsWindow();
-        CObsView* view = obsWindow ? obsWindow->ListView() : nullptr;
+        CObsView* view = View(window);
         if (!view) return;
-        const QString title = obsWindow->Title();
+        const QString title = window.ActiveDocumentWindow()->Title();
         QPrinter printer(QPrinter::HighResolution);
         printer.setDocName(title);
         if (preview) {
@@ -118,8 +142,9 @@ class CWiring {
         return obsWindow ? obsWindow->Commands() : nullptr;
     }
     static CObsView* View(CMainWindow& w) {
-        CObsDocWindow* obsWindow = w.ActiveObsWindow();
-        return obsWindow ? obsWindow->ListView() : nullptr;
+        if (CObsDocWindow* obsWindow = w.ActiveObsWindow()) return obsWindow->ListView();
+        if (auto* s = qobject_cast<CScanDocWindow*>(w.ActiveDocumentWindow())) return s->ListView();
+        return nullptr;
     }
 
   private:
@@ -215,11 +240,12 @@ void AttachObservationCommands(CMainWindow& window) {
     window.AttachCommand("fileAutosave",
                          wire.OnCommands([](CObsDocCommands& c) { c.AutoSave(); }, {},
                                          [](CObsDocCommands& c) { return c.IsAutoSaveChecked(); }));
-    window.AttachCommand("fileTextExport", wire.OnCommands([](CObsDocCommands& c) {
-        TextExportCommand(c.Document(), kObsDocSection);
+    // The exports serve the scan documents' windows too.
+    window.AttachCommand("fileTextExport", wire.OnDataDocument([](CDataDocument& d, bool scan) {
+        TextExportCommand(d, scan ? kScanDocSection : kObsDocSection);
     }));
-    window.AttachCommand("fileSurfaceExport", wire.OnCommands([](CObsDocCommands& c) {
-        SurfaceExportCommand(c.Document());
+    window.AttachCommand("fileSurfaceExport", wire.OnDataDocument([](CDataDocument& d, bool) {
+        SurfaceExportCommand(d);
     }));
     window.AttachCommand("fileMageExport", wire.OnCommands([](CObsDocCommands& c) {
         MageExportCommand(c.Document());

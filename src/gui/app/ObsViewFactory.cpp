@@ -2,6 +2,7 @@
 
 #include "gui/app/DocumentWindow.h"
 #include "gui/obs/ObsView.h"
+#include "obs/ObsDoc.h"
 
 QWidget* CreateObsView(CObsDocWindow& window) {
     auto* view = new CObsView(window.Document(), &window);

@@ -25,7 +25,7 @@ QColor ToQColor(SRgb c) {
 
 }  // namespace
 
-CObsView::CObsView(CObsDoc& document, QWidget* parent)
+CObsView::CObsView(CDataDocument& document, QWidget* parent)
     : QAbstractScrollArea(parent), doc(document), model(document) {
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     setFocusPolicy(Qt::StrongFocus);

@@ -1,5 +1,5 @@
 #pragma once
-// CObsView: the window of an observation document. A scrolling, printable text list with one
+// CObsView: the list of an observation or scan document. A scrolling, printable list with one
 // line per observation in the document's time range, coloured by kind, on a light background of
 // its own; a ruler under the header names the columns shown. A selection made by click,
 // Shift-click and drag, or with the keys of any list (arrows, Page Up/Down, Home, End, Shift to
@@ -15,18 +15,18 @@
 
 #include "obs/ObsListModel.h"
 
-class CObsDoc;
+class CDataDocument;
 class QPrinter;
 
 class CObsView : public QAbstractScrollArea {
     Q_OBJECT
   public:
     // Shows `doc` and installs itself as the document's update-views hook.
-    explicit CObsView(CObsDoc& doc, QWidget* parent = nullptr);
+    explicit CObsView(CDataDocument& doc, QWidget* parent = nullptr);
     ~CObsView() override;
 
     CObsListModel& Model() { return model; }
-    CObsDoc& Document() { return doc; }
+    CDataDocument& Document() { return doc; }
     // The font's height plus its external leading.
     int LineHeight() const;
     int64_t TopLine() const;
@@ -70,7 +70,7 @@ class CObsView : public QAbstractScrollArea {
     // Scrolls as little as needed for `line` to be on screen.
     void EnsureLineVisible(int64_t line);
 
-    CObsDoc& doc;
+    CDataDocument& doc;
     CObsListModel model;
     bool dragging = false;
 };

@@ -42,6 +42,7 @@
 #include "hw/motion/MotionDialogs.h"
 #include "obs/ObsDoc.h"
 #include "platform/StationBusy.h"
+#include "scan/ScanDoc.h"
 #include "settings/FileNumbering.h"
 #include "support/TestEnv.h"
 #include "tech/Station.h"
@@ -495,7 +496,11 @@ TEST_F(MainWindowAppTest, ImageDocumentsShowTheirBitmap) {
     EXPECT_EQ(window.DocumentWindows().size(), 1);
 
     // Scan, display and image-sequence documents open as windows of their type.
-    WriteFileText(dir.File("s.scn"), "x");
+    {
+        CScanDoc scan;
+        std::string message;
+        ASSERT_TRUE(scan.SaveFile(dir.File("s.scn"), message)) << message;
+    }
     ASSERT_TRUE(window.OpenDocumentFile(QString::fromStdString(dir.File("s.scn"))));
     EXPECT_EQ(window.ActiveDocumentWindow()->Type(), EDocType::Scan);
     EXPECT_EQ(window.CurrentMenuSet(), 6);
