@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/MainFrame.h"
 #include "gui/platform/QtText.h"
@@ -176,10 +177,12 @@ CGridScanSetupDialog::CGridScanSetupDialog(CGridScanSetupLogic& logic, CMainFram
     auto* layout = new QVBoxLayout(this);
     auto* columns = new QHBoxLayout;
     auto* left = new QVBoxLayout;
+    left->setSpacing(4);
     left->addWidget(BuildAcquisition());
     left->addWidget(BuildImagesAndComments());
     left->addStretch(1);
     auto* right = new QVBoxLayout;
+    right->setSpacing(4);
     right->addWidget(BuildArea());
     right->addWidget(BuildGridType());
     right->addWidget(BuildReference());
@@ -218,17 +221,28 @@ QWidget* CGridScanSetupDialog::BuildAcquisition() {
     int line = 0;
 
     auto* dirRow = new QHBoxLayout;
-    targetDir = Edit("targetDirEdit", box, 400);
-    auto* root = new QLabel(ToQ(logic.params.rootDir + "/"), box);
+    targetDir = Edit("targetDirEdit", box, 200);
+    // A deep root would push the dialog off the screen: its start gives way, the tooltip
+    // holds all of it.
+    const QString rootText = ToQ(logic.params.rootDir + "/");
+    auto* root = new QLabel(box);
     root->setObjectName("rootLabel");
-    root->setToolTip(tr("The data root directory: the group's folder is made inside it."));
+    root->setText(root->fontMetrics().elidedText(rootText, Qt::ElideLeft, 180));
+    root->setToolTip(tr("The group's folder is made in the data root directory %1").arg(rootText));
     dirRow->addWidget(root);
     dirRow->addWidget(targetDir, 1);
     grid->addWidget(new QLabel(tr("Target Directory:"), box), line, 0);
     grid->addLayout(dirRow, line++, 1, 1, 4);
 
     showStatus = Check("Show Status", "showStatusCheck", box);
-    grid->addWidget(showStatus, line++, 0);
+    grid->addWidget(showStatus, line, 0);
+    auto* locateRow = new QHBoxLayout;
+    QPushButton* locateProbe = Button("Locate Probe", "locateProbeButton", box);
+    QPushButton* locateSample = Button("Locate Samp", "locateSampleButton", box);
+    locateRow->addStretch(1);
+    locateRow->addWidget(locateProbe);
+    locateRow->addWidget(locateSample);
+    grid->addLayout(locateRow, line++, 1, 1, 4);
 
     auto* everyRow = new QHBoxLayout;
     interval = Edit("intervalEdit", box, 80);
@@ -317,7 +331,8 @@ QWidget* CGridScanSetupDialog::BuildAcquisition() {
     storeGradient = Check("ISP/PVP obs:", "storeGradientCheck", box);
     gradients = new QListWidget(box);
     gradients->setObjectName("gradientList");
-    gradients->setMaximumHeight(gradients->fontMetrics().height() * 4 + 8);
+    gradients->setMaximumHeight(gradients->fontMetrics().height() * 3 + 8);
+    gradients->setMaximumWidth(200);
     gradients->setToolTip(tr("Double click a name to edit its sampling rules."));
     gradientChoice = new QComboBox(box);
     gradientChoice->setObjectName("gradientChoice");
@@ -337,11 +352,9 @@ QWidget* CGridScanSetupDialog::BuildAcquisition() {
     grid->addWidget(storeGradient, line, 0, Qt::AlignTop);
     grid->addWidget(gradients, line, 1, 1, 2);
     grid->addLayout(gradientButtons, line++, 3, 1, 2);
-    auto* note = new QLabel(
-        tr("Each scan takes the gradient probes' rules and calibrations\nas the station holds "
-           "them when the scan starts."),
-        box);
+    auto* note = new QLabel(tr("Scans use the probes' own rules and calibrations."), box);
     note->setObjectName("gradientNote");
+    note->setWordWrap(true);
     grid->addWidget(note, line++, 1, 1, 4);
     connect(add, &QPushButton::clicked, this, [this] {
         if (this->logic.AddGradient(FromQ(gradientChoice->currentText()))) ShowGradients();
@@ -357,13 +370,6 @@ QWidget* CGridScanSetupDialog::BuildAcquisition() {
     connect(gradients, &QListWidget::itemDoubleClicked, this,
             &CGridScanSetupDialog::EditGradientRules);
 
-    auto* locateRow = new QHBoxLayout;
-    QPushButton* locateProbe = Button("Locate Probe", "locateProbeButton", box);
-    QPushButton* locateSample = Button("Locate Samp", "locateSampleButton", box);
-    locateRow->addWidget(locateProbe);
-    locateRow->addWidget(locateSample);
-    locateRow->addStretch(1);
-    grid->addLayout(locateRow, line++, 0, 1, 5);
     locateProbe->setEnabled(frame != nullptr);
     locateSample->setEnabled(frame != nullptr);
     connect(locateProbe, &QPushButton::clicked, this, [this] {
@@ -387,7 +393,7 @@ void CGridScanSetupDialog::AddRow(QGridLayout* grid, int line, ERow row, const Q
     grid->addWidget(new QLabel(label, parent), line, 0);
     for (int a = 0; a < 4; ++a) {
         const std::string name = StrPrintf("%s%sEdit", kRowNames[r], kAxisNames[a]);
-        w.axes[static_cast<size_t>(a)] = Edit(name.c_str(), parent, 80);
+        w.axes[static_cast<size_t>(a)] = Edit(name.c_str(), parent, 64);
         grid->addWidget(w.axes[static_cast<size_t>(a)], line, 1 + a);
     }
     const std::string show = StrPrintf("%sShowButton", kRowNames[r]);
@@ -405,6 +411,8 @@ void CGridScanSetupDialog::AddRow(QGridLayout* grid, int line, ERow row, const Q
 
 namespace {
 void AxisHeader(QGridLayout* grid, QWidget* parent) {
+    // The rows of coordinates sit close, so the whole set stays on a laptop screen.
+    grid->setVerticalSpacing(3);
     for (int a = 0; a < 4; ++a)
         grid->addWidget(new QLabel(kAxisNames[a], parent), 0, 1 + a, Qt::AlignHCenter);
 }
@@ -486,30 +494,32 @@ QWidget* CGridScanSetupDialog::BuildReference() {
     AxisHeader(grid, box);
     AddRow(grid, 1, ERow::Reference, tr("Location:"), box);
     auto* checks = new QGridLayout;
-    checks->addWidget(new QLabel(tr("CDP:"), box), 0, 0);
-    checks->addWidget(new QLabel(tr("Gradient:"), box), 0, 2);
-    checks->addWidget(new QLabel(tr("Bath:"), box), 0, 4);
     refBeforeWire = Check("before", "refBeforeWireCheck", box);
     refAfterWire = Check("after scan", "refAfterWireCheck", box);
     refBeforeGradient = Check("before", "refBeforeGradientCheck", box);
     refAfterGradient = Check("after scan", "refAfterGradientCheck", box);
     refBeforeBath = Check("before", "refBeforeBathCheck", box);
     refAfterBath = Check("after scan", "refAfterBathCheck", box);
-    checks->addWidget(refBeforeWire, 0, 1);
-    checks->addWidget(refAfterWire, 1, 1);
-    checks->addWidget(refBeforeGradient, 0, 3);
-    checks->addWidget(refAfterGradient, 1, 3);
-    checks->addWidget(refBeforeBath, 0, 5);
-    checks->addWidget(refAfterBath, 1, 5);
-    checks->setColumnStretch(6, 1);
-    grid->addLayout(checks, 2, 0, 1, 7);
+    const std::pair<const char*, std::pair<QCheckBox*, QCheckBox*>> kinds[] = {
+        {"CDP:", {refBeforeWire, refAfterWire}},
+        {"Gradient:", {refBeforeGradient, refAfterGradient}},
+        {"Bath:", {refBeforeBath, refAfterBath}}};
+    int column = 0;
+    for (const auto& [label, pair] : kinds) {
+        checks->addWidget(new QLabel(tr(label), box), 0, column, Qt::AlignRight);
+        checks->addWidget(pair.first, 0, column + 1);
+        checks->addWidget(pair.second, 1, column + 1);
+        column += 2;
+    }
+    checks->setColumnStretch(column, 1);
+    grid->addLayout(checks, 2, 1, 1, 6);
     return box;
 }
 
 QWidget* CGridScanSetupDialog::BuildHome() {
     auto* box = new QGroupBox(tr("Home Position (in microns relative to origin)"), this);
     auto* grid = new QGridLayout(box);
-    AxisHeader(grid, box);
+    grid->setVerticalSpacing(3);
     AddRow(grid, 1, ERow::ProbeHome, tr("Probe:"), box);
     AddRow(grid, 2, ERow::SampleHome, tr("Sample:"), box);
     homeProbe = Check("On", "homeProbeCheck", box);
