@@ -4,6 +4,8 @@
 // group runs and the window refusing to close, the one-second timer taking the scan, the .scn
 // file written and its CScanObs in the document, and the menu back to "&Grid Scan". Leaving
 // the program or pressing F9 under a running group asks first.
+//
+// VELM_GRID_STATUS_SHOT=<file.png> keeps a picture of "Scan Status" after the scan.
 
 #include <gtest/gtest.h>
 
@@ -17,6 +19,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <cstdlib>
 #include <filesystem>
 
 #include "app/MainFrame.h"
@@ -168,6 +171,8 @@ TEST_F(GridScanGuiTest, F9TakesANewSetThroughSetupToAScanFileInTheDocument) {
     for (CGridScanStatusWindow* status : window.findChildren<CGridScanStatusWindow*>()) {
         EXPECT_FALSE(status->isVisible());
         EXPECT_FALSE(status->Message().isEmpty());
+        // VELM_GRID_STATUS_SHOT=<file.png> keeps a picture of it as the scan left it.
+        if (const char* shot = std::getenv("VELM_GRID_STATUS_SHOT")) status->grab().save(shot);
     }
     obsWindow->Document().SetModifiedFlag(false);
 }
