@@ -33,6 +33,8 @@
 #include "gui/obs/SurfaceExportDialog.h"
 #include "gui/scan/DaScanDialog.h"
 #include "gui/scan/DaScanWindows.h"
+#include "gui/scan/GridScanDialogs.h"
+#include "gui/scan/GridScanStatus.h"
 #include "gui/tech/TechDialogsQt.h"
 #include "hw/AdBoard.h"
 #include "hw/FgBoard.h"
@@ -52,6 +54,8 @@
 #include "obs/SurfaceExport.h"
 #include "obs/TextExport.h"
 #include "scan/DaScanSetup.h"
+#include "scan/GridScanSet.h"
+#include "scan/ScanDoc.h"
 #include "support/TestEnv.h"
 #include "tech/Station.h"
 #include "tech/TechDialogs.h"
@@ -168,6 +172,19 @@ const std::vector<SDialogCase>& DialogCatalogue() {
         {"D/A Output Scan Status",
          [](CDialogWorld&) { return std::make_unique<CDaScanStatusWindow>(); }},
         {"Graph", [](CDialogWorld&) { return std::make_unique<CDaScanGraphWindow>(); }},
+        {"Load Grid Scan Parameters",
+         [](CDialogWorld& w) {
+             return std::make_unique<CGridScanSetListDialog>(w.Keep<CGridScanSetList>());
+         }},
+        {"New Grid Scan Parameter Name",
+         [](CDialogWorld&) { return std::make_unique<CGridScanNewNameDialog>(); }},
+        {"Grid Scan Setup",
+         [](CDialogWorld& w) {
+             CScanDoc& scan = w.Keep<CScanDoc>();
+             return std::make_unique<CGridScanSetupDialog>(
+                 w.Keep<CGridScanSetupLogic>(scan, w.frame.Station()), &w.frame);
+         }},
+        {"Scan Status", [](CDialogWorld&) { return std::make_unique<CGridScanStatusWindow>(); }},
         // The techniques'.
         {"Current Density Probe Sampling Rules",
          [](CDialogWorld& w) {

@@ -43,6 +43,7 @@
 #include "gui/hw/SimStationDialog.h"
 #include "gui/platform/QtText.h"
 #include "gui/scan/DaScanWiring.h"
+#include "gui/scan/GridScanWiring.h"
 #include "gui/scan/ScanDocWindow.h"
 #include "gui/scan/VidSeqWiring.h"
 #include "hw/AdBoard.h"
@@ -235,6 +236,7 @@ CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent) {
     AttachSequenceCommands(*this);
     AttachScanDocCommands(*this);
     AttachDaScanCommands(*this);
+    AttachGridScanCommands(*this);
     AttachDisplayCommands(*this);
     ShowMenuSet(kMainFrameMenuSet);
     UpdateTechniqueMenu();
@@ -408,6 +410,10 @@ void CMainWindow::UpdateActions() {
         action->setEnabled(!it->second.enabled || it->second.enabled());
         if (action->isCheckable() && it->second.checked) action->setChecked(it->second.checked());
         if (it->second.visible) action->setVisible(it->second.visible());
+        if (it->second.text) {
+            const QString text = it->second.text();
+            if (!text.isEmpty() && action->text() != text) action->setText(text);
+        }
     }
     if (QMenu* technique = TechniqueMenu()) {
         for (const char* name : {kIspPvpProbeItem, kIspPvpNewItem, kIspPvpSelectItem}) {
@@ -948,6 +954,11 @@ void CMainWindow::UpdateMemoryLoad() {
 // ---- Window events -------------------------------------------------------------------------
 
 void CMainWindow::closeEvent(QCloseEvent* event) {
+    for (const auto& check : exitChecks)
+        if (!check()) {
+            event->ignore();
+            return;
+        }
     // Each modified document asks first; one that is kept open keeps the program running.
     mdiArea->closeAllSubWindows();
     if (!mdiArea->subWindowList().isEmpty()) {

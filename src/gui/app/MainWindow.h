@@ -18,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "app/MainFrame.h"
 #include "app/Startup.h"
@@ -49,6 +50,9 @@ class CMainWindow : public QMainWindow, public CMainFrameView, public CStartupUi
         std::function<bool()> enabled;
         std::function<bool()> checked;
         std::function<bool()> visible = {};
+        // The entry's text now (empty: the menu table's), for commands that read differently
+        // while they run.
+        std::function<QString()> text = {};
     };
 
     // Builds the main frame core (hardware from velm.ini), the control bar, the menus and the
@@ -90,6 +94,9 @@ class CMainWindow : public QMainWindow, public CMainFrameView, public CStartupUi
     QMenu* TechniqueMenu() const;
     // The menu set in the menu bar now (0: the main frame's own).
     int CurrentMenuSet() const { return currentMenuSet; }
+    // Asked before the program ends (after the user asked to close it): false keeps it running.
+    // Scans that are still running ask here.
+    void AddExitCheck(std::function<bool()> check) { exitChecks.push_back(std::move(check)); }
     // The etch/rinse control bar, once it exists: View > "&Etch/Rinse Control" toggles it.
     void SetEtchRinseBar(QDockWidget* bar);
 
@@ -177,6 +184,7 @@ class CMainWindow : public QMainWindow, public CMainFrameView, public CStartupUi
 
     std::map<QString, QAction*> actions;
     std::map<QString, SCommand> commands;
+    std::vector<std::function<bool()>> exitChecks;
     std::map<int, std::vector<QMenu*>> menuBars;
     int currentMenuSet = -1;
     bool tilePending = false;

@@ -188,7 +188,7 @@ TEST_F(MainWindowAppTest, MenuEntriesOfLaterPartsAreDisabledUntilACommandIsAttac
     window.CreateNewDocument(EDocType::Observation);
     EXPECT_EQ(window.Action("modePoint")->shortcut(), QKeySequence(Qt::Key_F5));
     EXPECT_TRUE(window.Action("modePoint")->isEnabled());
-    QAction* point = window.Action("modeGridScan");
+    QAction* point = window.Action("helpUsing");
     ASSERT_NE(point, nullptr);
     EXPECT_FALSE(point->isEnabled());
     EXPECT_FALSE(window.Action("techniqueSetDaOutput")->isEnabled());  // no board, no D/A
@@ -196,7 +196,7 @@ TEST_F(MainWindowAppTest, MenuEntriesOfLaterPartsAreDisabledUntilACommandIsAttac
 
     int taken = 0;
     window.AttachCommand(
-        "modeGridScan",
+        "helpUsing",
         {[&](QAction&) { ++taken; }, [&] { return window.ActiveObsWindow() != nullptr; }, {}});
     EXPECT_TRUE(point->isEnabled());
     point->trigger();
@@ -377,7 +377,7 @@ TEST_F(MainWindowAppTest, ToolbarAndStandardKeys) {
     for (QAction* a : toolBar->actions())
         shown << (a->isSeparator() ? QString("|") : a->objectName());
     EXPECT_EQ(shown, (QStringList{"fileNew", "fileOpen", "fileSave", "|", "modePoint",
-                                  "modeReference", "modeWatch", "|", "editLogEntry"}));
+                                  "modeReference", "modeWatch", "modeGridScan", "|", "editLogEntry"}));
     for (QAction* a : toolBar->actions())
         if (!a->isSeparator()) {
             EXPECT_FALSE(a->icon().isNull()) << a->objectName().toStdString();
