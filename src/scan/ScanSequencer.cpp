@@ -87,7 +87,7 @@ void CScanSequencer::OnTimerTick() {
     if (inTick || CStationBusy::IsBusy() || (modalOpen && modalOpen())) return;
     inTick = true;
     // A running vector scan has the tick; the grid group's missed scans follow afterwards.
-    if (!vector.running && grid.running) GridTick();
+    if (!VectorRunning() && grid.running) GridTick();
     inTick = false;
 }
 

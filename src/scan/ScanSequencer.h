@@ -51,11 +51,6 @@ struct SGridGroupState {
     std::unique_ptr<CTransferFolder> transfer;
 };
 
-// A vector scan's state (its engine comes later; it runs on the same tick).
-struct SVectorScanState {
-    bool running = false;
-};
-
 class CScanSequencer {
   public:
     static constexpr const char* kVibration = "Turn on probe vibration.";
@@ -77,8 +72,11 @@ class CScanSequencer {
     bool StartGridGroup(std::unique_ptr<CScanDoc> doc, bool triggered = false);
     void StopGridGroup();
     bool GridRunning() const { return grid.running; }
-    bool VectorRunning() const { return vector.running; }
-    bool Running() const { return grid.running || vector.running; }
+    // A vector scan of the same view keeps its own state and timer (scan/VectorScanRun); while
+    // it runs it has the ticks, and the grid group's missed scans follow afterwards.
+    std::function<bool()> vectorRunning;
+    bool VectorRunning() const { return vectorRunning && vectorRunning(); }
+    bool Running() const { return grid.running || VectorRunning(); }
     // Scans the running group has taken (-1 when none runs).
     int GridScanCount() const { return grid.scanCount; }
     // Whether the last group ended before its last scan (aborted, refused or failed).
@@ -110,6 +108,5 @@ class CScanSequencer {
     CObsDoc& obsDoc;
     CStation& station;
     SGridGroupState grid;
-    SVectorScanState vector;
     bool inTick = false;
 };

@@ -9,6 +9,8 @@
 #include "gui/app/MainWindow.h"
 #include "gui/scan/GridScanDialogs.h"
 #include "gui/scan/GridScanStatus.h"
+#include "gui/scan/VectorScanWiring.h"
+#include "gui/tech/WatchWiring.h"
 #include "obs/ObsDoc.h"
 #include "platform/Services.h"
 #include "scan/ScanSequencer.h"
@@ -45,6 +47,14 @@ class CScanRunner : public QObject {
             m->UpdateActions();
         };
         sequencer.scanAdded = [w](const CScanObs&) { w->DocumentUpdated(); };
+        // A vector scan of this window keeps its own timer and state, and has the ticks while
+        // it runs.
+        sequencer.vectorRunning = [w] {
+            const CVectorScanController* vector = CVectorScanController::Find(*w);
+            return vector && vector->IsRunning();
+        };
+        // A group does not share the station with this document's watch.
+        sequencer.stopWatch = [w] { CloseWatchOf(w); };
     }
 
     CObsDocWindow& window;

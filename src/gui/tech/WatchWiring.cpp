@@ -209,3 +209,8 @@ void AttachWatchCommands(CMainWindow& window) {
         {[w](QAction&) { ToggleWatch(*w); }, [w] { return w->ActiveObsWindow() != nullptr; },
          [w] { return WatchWindowOf(w->ActiveObsWindow()) != nullptr; }});
 }
+
+void CloseWatchOf(const CObsDocWindow* document) {
+    if (CWatchWindow* open = WatchWindowOf(document)) open->close();
+    Watches().erase(document);
+}

@@ -10,3 +10,5 @@ class CWatchWindow;
 void AttachWatchCommands(CMainWindow& window);
 // The watch window open for `document` (null: none).
 CWatchWindow* WatchWindowOf(const CObsDocWindow* document);
+// Closes the watch open for `document`, if any (recording ends as "Record Off" ends it).
+void CloseWatchOf(const CObsDocWindow* document);
