@@ -213,16 +213,22 @@ std::string ScanRecoveryMessage(const SScanRecoveryReport& report) {
     if (!report.recovered.empty()) {
         text += "Interrupted scans were recovered from their journals:\n";
         for (const SRecoveredScan& scan : report.recovered) {
-            text += "\n" + RecoveredScanLine(scan);
-            if (!scan.obsDocProblem.empty())
-                text += "\n    (not added to its observation document: " + scan.obsDocProblem + ")";
+            text += '\n';
+            text += RecoveredScanLine(scan);
+            if (!scan.obsDocProblem.empty()) {
+                text += "\n    (not added to its observation document: ";
+                text += scan.obsDocProblem;
+                text += ')';
+            }
         }
     }
     if (!report.failures.empty()) {
         if (!text.empty()) text += "\n\n";
         text += "These scan journals could not be recovered:\n";
-        for (const std::string& line : report.failures)
-            text += "\n" + line;
+        for (const std::string& line : report.failures) {
+            text += '\n';
+            text += line;
+        }
     }
     return text;
 }

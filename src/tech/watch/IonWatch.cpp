@@ -68,17 +68,12 @@ void CIonWatch::SetUnits(EIonWatchUnits u) {
     units = u;
     SWatchTimePlot& plot = Plot();
     const bool pA = station.Ion().CalibrationType(probe) == kIonPolarographic;
-    switch (units) {
-        case EIonWatchUnits::Tip:
-            plot.unit = pA ? "pA" : "mV";
-            break;
-        case EIonWatchUnits::Concentration:
-            plot.unit = PUnits() ? "p[]" : "mM";
-            break;
-        case EIonWatchUnits::Percent:
-            plot.unit = "%";
-            break;
-    }
+    // Built as a new string and moved in: GCC 12 at -O3 misreads a literal copied over the old
+    // text as an overlapping copy.
+    const char* unit = "%";
+    if (units == EIonWatchUnits::Tip) unit = pA ? "pA" : "mV";
+    if (units == EIonWatchUnits::Concentration) unit = PUnits() ? "p[]" : "mM";
+    plot.unit = std::string(unit);
     // Values of one unit only on one plot.
     for (CPlotTrace& t : plot.traces)
         t.Clear();
