@@ -14,10 +14,12 @@
 #include "gui/display/DisplayWindow.h"
 #include "gui/display/LayerDialogs.h"
 #include "gui/obs/ObsView.h"
+#include "gui/scan/ScanDocWindow.h"
 #include "obs/DibObs.h"
 #include "obs/ObsDoc.h"
 #include "platform/Format.h"
 #include "platform/Services.h"
+#include "scan/ScanDoc.h"
 #include "tech/Station.h"
 
 namespace {
@@ -74,13 +76,29 @@ std::vector<CDispDocWindow*> ChooseDisplays(CMainWindow& w) {
     return picked;
 }
 
+// The list window a display is made from: an observation document's or a scan file's.
+struct SListSource {
+    CDataDocument* doc = nullptr;
+    CObsView* view = nullptr;
+    std::string path;
+    CObsDocCommands* commands = nullptr;  // observation documents only (image grabs)
+};
+
+SListSource ActiveListSource(CMainWindow& w) {
+    if (CObsDocWindow* obsWindow = w.ActiveObsWindow())
+        return {&obsWindow->Document(), obsWindow->ListView(), obsWindow->PathName(),
+                obsWindow->Commands()};
+    if (auto* scan = qobject_cast<CScanDocWindow*>(w.ActiveDocumentWindow()))
+        return {&scan->Document(), scan->ListView(), scan->PathName(), nullptr};
+    return {};
+}
+
 // "&Display" (new display) and "&Add To Display" (chosen displays, else a new one).
 void DisplaySelection(CMainWindow& w, bool add) {
-    CObsDocWindow* obsWindow = w.ActiveObsWindow();
-    CObsView* view = obsWindow ? obsWindow->ListView() : nullptr;
-    if (!view) return;
-    const CObsListModel& model = view->Model();
-    CObsDoc& doc = obsWindow->Document();
+    const SListSource source = ActiveListSource(w);
+    if (!source.doc || !source.view) return;
+    const CObsListModel& model = source.view->Model();
+    CDataDocument& doc = *source.doc;
     size_t first = 0, last = doc.GetObsCount() ? doc.GetObsCount() - 1 : 0;
     if (model.HasSelection()) {
         first = static_cast<size_t>(model.FirstSelected());
@@ -91,7 +109,7 @@ void DisplaySelection(CMainWindow& w, bool add) {
                          EPromptIcon::Information);
         return;
     }
-    if (obsWindow->PathName().empty())
+    if (source.path.empty())
         Prompt().Message(
             "This document has no file yet: save it before saving the display, so "
             "that the display can find it again.",
@@ -99,11 +117,12 @@ void DisplaySelection(CMainWindow& w, bool add) {
     COpticalSystem active;
     if (CMainFrame* frame = TheMainFrame()) active = frame->Station().opticalSystem;
     // A new display without an image among the selection offers to grab one to line the data
-    // up on; it is kept in the document as "&Grab Image to File" keeps it.
+    // up on; it is kept in the document as "&Grab Image to File" keeps it. A scan file is
+    // read-only, so its displays go without.
     const CDibObs* grabbed = nullptr;
-    if (!add && !SelectionHasImage(doc, first, last) && obsWindow->Commands() &&
+    if (!add && source.commands && !SelectionHasImage(doc, first, last) &&
         Prompt().Ask("Grab a new image?", EPromptButtons::YesNo) == EPromptAnswer::Yes &&
-        obsWindow->Commands()->GrabImageToFile() && doc.GetObsCount() > 0)
+        source.commands->GrabImageToFile() && doc.GetObsCount() > 0)
         grabbed = dynamic_cast<const CDibObs*>(doc.GetObsAt(doc.GetObsCount() - 1));
     std::vector<CDispDocWindow*> targets;
     if (add) targets = ChooseDisplays(w);
@@ -114,8 +133,7 @@ void DisplaySelection(CMainWindow& w, bool add) {
     }
     if (targets.size() == 1 && targets[0] == nullptr) return;  // "Select Documents" cancelled
     for (CDispDocWindow* target : targets)
-        target->AddLayers(
-            LayersForSelection(doc, obsWindow->PathName(), first, last, active, grabbed));
+        target->AddLayers(LayersForSelection(doc, source.path, first, last, active, grabbed));
     w.MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(targets.back()->parentWidget()));
 }
 
@@ -148,24 +166,32 @@ void AttachDisplayCommands(CMainWindow& window) {
                                   {}});
     auto fromList = [w](bool add) {
         return SCommand{[w, add](QAction&) { DisplaySelection(*w, add); },
-                        [w] { return w->ActiveObsWindow() != nullptr; },
+                        [w] { return ActiveListSource(*w).view != nullptr; },
                         {}};
     };
     window.AttachCommand("modeDisplay", fromList(false));
     window.AttachCommand("modeAddToDisplay", fromList(true));
+    window.AttachCommand("scanDisplay", fromList(false));
+    window.AttachCommand("scanAddToDisplay", fromList(true));
 
     // Open observation documents, for the layers' sources and the data layer's "File:" list.
     CDispDocWindow::findOpenDocument = [w](const std::string& path) -> CDataDocument* {
-        for (CDocumentWindow* d : w->DocumentWindows())
+        for (CDocumentWindow* d : w->DocumentWindows()) {
             if (auto* obs = qobject_cast<CObsDocWindow*>(d); obs && obs->PathName() == path)
                 return &obs->Document();
+            if (auto* scan = qobject_cast<CScanDocWindow*>(d); scan && scan->PathName() == path)
+                return &scan->Document();
+        }
         return nullptr;
     };
     openDataDocuments = [w] {
         std::vector<SOpenDataDocument> open;
-        for (CDocumentWindow* d : w->DocumentWindows())
+        for (CDocumentWindow* d : w->DocumentWindows()) {
             if (auto* obs = qobject_cast<CObsDocWindow*>(d))
                 open.push_back({obs->PathName(), &obs->Document()});
+            if (auto* scan = qobject_cast<CScanDocWindow*>(d))
+                open.push_back({scan->PathName(), &scan->Document()});
+        }
         return open;
     };
     // An observation document goes only after the displays drawing from it: each is asked

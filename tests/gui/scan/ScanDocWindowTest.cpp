@@ -11,12 +11,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QImage>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <cmath>
 #include <cstdlib>
 
+#include "display/DispDoc.h"
+#include "display/DispLayer.h"
 #include "gui/GuiTestSupport.h"
 #include "gui/app/DocumentWindow.h"
 #include "gui/app/MainWindow.h"
+#include "gui/display/DisplayWindow.h"
 #include "gui/obs/ObsView.h"
 #include "gui/scan/ScanDocWindow.h"
 #include "obs/ObsDoc.h"
@@ -106,6 +111,20 @@ TEST_F(ScanDocWindowTest, ScanObservationOpensTheScanWithItsMap) {
         QApplication::processEvents();
         window.grab().toImage().save(shot);
     }
+
+    // Scan > "&Display" draws the scan's points in a new display that reads the open scan.
+    window.UpdateActions();
+    ASSERT_TRUE(window.Action("scanDisplay")->isEnabled());
+    window.Action("scanDisplay")->trigger();
+    auto* display = qobject_cast<CDispDocWindow*>(window.ActiveDocumentWindow());
+    ASSERT_NE(display, nullptr);
+    ASSERT_FALSE(display->Document().layers.empty());
+    const auto* layer =
+        dynamic_cast<const CDataDispLayer*>(display->Document().layers.back().get());
+    ASSERT_NE(layer, nullptr);
+    EXPECT_EQ(layer->source, scanPath);
+    EXPECT_EQ(layer->sourceDoc, &scanWindow->Document());
+    window.MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(scanWindow->parentWidget()));
 
     // The text export from the scan's own window writes the scan's observations.
     const std::string exportPath = dir.File("scan-export.txt");
