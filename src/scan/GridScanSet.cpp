@@ -233,6 +233,10 @@ bool SaveScanParams(const CScanDoc& doc, const std::string& section) {
     return !p.WriteFailed();
 }
 
+bool GridScanSetExists(const std::string& section) {
+    return !section.empty() && !Profile().GetProfileString(section, "Line 0", "").empty();
+}
+
 void LoadScanParams(CScanDoc& doc, const std::string& section) {
     CProfile& p = Profile();
     std::string problems;

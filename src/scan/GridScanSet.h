@@ -48,6 +48,8 @@ bool SaveScanParams(const CScanDoc& doc, const std::string& section);
 // Reads the set `section` into the fields (missing lines keep the values), rebuilds the
 // gradient lists from the probes' own settings, then the CDP and raw A/D rules.
 void LoadScanParams(CScanDoc& doc, const std::string& section);
+// Whether velm.ini holds the set `section` (its lines are there, listed or not).
+bool GridScanSetExists(const std::string& section);
 
 // ---- The list of sets ---------------------------------------------------------------------------
 std::vector<std::string> GridScanSetNames();

@@ -194,7 +194,10 @@ bool CGridScanSetupLogic::CheckGradientSelected(const std::string& name) {
 // -------------------------------------------------------------------------------
 
 double CGridScanSetupLogic::Estimate() const {
-    const CScanDoc& p = params;
+    return EstimateGridScan(params, station);
+}
+
+double EstimateGridScan(const CScanDoc& p, const CStation& station) {
     const double points = static_cast<double>(PointCount(p));
     double seconds = 0.0;
     CDevices* devices = station.Devices();

@@ -84,3 +84,6 @@ class CGridScanSetupLogic {
     CStation& station;
     bool newGroup = false;
 };
+
+// Seconds one scan of `scan` takes on `station`, as "<< Calc" shows it.
+double EstimateGridScan(const CScanDoc& scan, const CStation& station);

@@ -18,6 +18,7 @@
 #include "obs/ScanObs.h"
 #include "platform/Format.h"
 #include "platform/Services.h"
+#include "scan/VectorScanGridOp.h"
 #include "settings/Profile.h"
 #include "tech/Station.h"
 
@@ -82,11 +83,27 @@ CVectorScanDefinition::CVectorScanDefinition(const CObsDoc& doc, const SVectorSc
     LoadPromptLine(promptMode, savedUnit);
     for (const auto& op : doc.vsOps)
         if (auto copy = CopyOperation(*op)) ops.push_back(std::move(copy));
+    // Grid-scan operations of a document read from its file have only their set's name; its
+    // values give their part of the estimate. A set that is gone is reported when it runs.
+    if (station.station)
+        for (auto& op : ops)
+            if (auto* scan = dynamic_cast<CScanObs*>(op.get()); scan && !scan->scanDocument)
+                LoadVectorGridScan(*scan, *station.station);
     if (station.station) gradientTypes = station.station->probeNames;
     if (station.devices) {
         probeRow = station.devices->ProbeSystem().Position();
         sampleRow = station.devices->SampleSystem().Position();
     }
+}
+
+void CVectorScanDefinition::UseGridScanDialogs(IGridScanDialogs& dialogs) {
+    CStation* s = station.station;
+    setUpGridScan = [s, &dialogs](CScanObs& scan) -> std::optional<SGridScanSetup> {
+        if (!s) return std::nullopt;
+        const std::optional<SVectorGridSetup> setup = SetUpVectorGridScan(scan, *s, dialogs);
+        if (!setup) return std::nullopt;
+        return SGridScanSetup{setup->origin, setup->sampleTool};
+    };
 }
 
 void CVectorScanDefinition::LoadPromptLine(int& promptMode, int& unit) {

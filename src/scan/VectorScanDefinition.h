@@ -14,6 +14,7 @@
 
 class CObsDoc;
 class CScanObs;
+class IGridScanDialogs;
 
 // "Prompt when adding:" as velm.ini keeps it.
 inline constexpr int kPromptNone = 1482;
@@ -69,6 +70,9 @@ class CVectorScanDefinition {
         bool sampleTool = false;
     };
     std::function<std::optional<SGridScanSetup>(CScanObs&)> setUpGridScan;
+    // Sets up grid-scan operations through the grid scan dialogs (which must outlive the
+    // definition): the chosen set, its set-up, and the values saved under the operation's name.
+    void UseGridScanDialogs(IGridScanDialogs& dialogs);
     // "Set CDP Resistivity".
     std::function<bool()> setResistivity;
     // Esc during a preview.

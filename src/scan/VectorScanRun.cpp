@@ -23,6 +23,7 @@
 #include "platform/Format.h"
 #include "platform/Services.h"
 #include "platform/StationBusy.h"
+#include "scan/VectorScanGridOp.h"
 #include "settings/FileNumbering.h"
 #include "settings/RootDirectory.h"
 #include "tech/Station.h"
@@ -75,6 +76,8 @@ std::unique_ptr<CVelmObs> CopyOperation(const CVelmObs& op) {
             auto s = std::make_unique<CScanObs>();
             s->fileName = scan->fileName;
             s->scanNumber = scan->scanNumber;
+            if (auto* grid = dynamic_cast<const CVectorGridScan*>(scan->scanDocument.get()))
+                s->scanDocument = grid->Copy();
             copy = std::move(s);
         } else if (dynamic_cast<const CInterestPointObs*>(&op)) {
             copy = std::make_unique<CInterestPointObs>();
@@ -196,8 +199,9 @@ bool CVectorOpRunner::MoveTo(const CVelmObs& op, bool alsoImages) {
     return true;
 }
 
-CObsList CVectorOpRunner::Take(CVelmObs& op, bool& gridScanSkipped) {
+CObsList CVectorOpRunner::Take(CVelmObs& op, bool& gridScanSkipped, bool* aborted) {
     CObsList taken;
+    if (aborted) *aborted = false;
     switch (OperationKind(op)) {
         case EVectorOp::VideoImage:
             if (station.devices) {
@@ -205,12 +209,21 @@ CObsList CVectorOpRunner::Take(CVelmObs& op, bool& gridScanSkipped) {
                     taken.push_back(std::move(image));
             }
             break;
-        case EVectorOp::GridScan:
-            // The grid scan engine runs these operations: a scan document of the operation's
-            // parameter set ("VCTOP%03d" in fileName), at the next free scan number of its own.
-            // Until it is connected here the operation is skipped.
-            gridScanSkipped = true;
+        case EVectorOp::GridScan: {
+            auto* scan = dynamic_cast<CScanObs*>(&op);
+            if (!scan || !station.station) break;
+            SVectorGridRun run;
+            run.status = scanStatus;
+            run.escapePressed = escapePressed;
+            run.transfer = transfer;
+            run.obsDocPath = obsDocPath;
+            std::unique_ptr<CVelmObs> obs;
+            const EVectorGridResult result = RunVectorGridScan(*scan, *station.station, run, obs);
+            if (result == EVectorGridResult::SetMissing) gridScanSkipped = true;
+            if (result == EVectorGridResult::Aborted && aborted) *aborted = true;
+            if (obs) taken.push_back(std::move(obs));
             break;
+        }
         case EVectorOp::IntermediatePoint:
             break;
         default:
@@ -253,6 +266,8 @@ bool CVectorScanRun::Start() {
         ++i;
         std::unique_ptr<CVelmObs> copy = CopyOperation(*op);
         if (!copy) continue;
+        // The block records the operation; its scan stays with the operation that runs.
+        if (auto* scan = dynamic_cast<CScanObs*>(copy.get())) scan->scanDocument.reset();
         copy->StampNow();
         copy->index = static_cast<uint16_t>(i);
         doc.AddObs(std::move(copy), false);
@@ -318,6 +333,10 @@ bool CVectorScanRun::RunOnce(int n) {
     CVectorOpRunner runner(station, &doc);
     runner.monitor = monitor;
     runner.showStatus = doc.vsShowStatus != 0;
+    runner.scanStatus = scanStatus;
+    runner.escapePressed = escapePressed;
+    runner.transfer = triggered ? &Transfer() : nullptr;
+    runner.obsDocPath = doc.GetPathName();
     if (monitor && runner.showStatus) monitor->Begin(VectorScanText::kStatusTitle);
     doc.AddLogEntry(StrPrintf("Begin Vector Scan %d of %d: %d points", n, state.reps, count));
 
@@ -334,15 +353,23 @@ bool CVectorScanRun::RunOnce(int n) {
             completed = false;
             break;
         }
-        bool gridSkipped = false;
-        CObsList taken = runner.Take(op, gridSkipped);
+        bool gridSkipped = false, aborted = false;
+        CObsList taken = runner.Take(op, gridSkipped, &aborted);
         if (gridSkipped && !state.gridScanToldOnce) {
+            // Once per scan: the same operation would say it again at every run.
             state.gridScanToldOnce = true;
-            Prompt().Message(VectorScanText::kGridScanUnavailable, EPromptIcon::Exclamation);
+            const auto* scan = dynamic_cast<const CScanObs*>(&op);
+            Prompt().Message(MissingGridSetMessage(scan ? scan->fileName : std::string()),
+                             EPromptIcon::Exclamation);
         }
         for (size_t k = 0; k < taken.size(); ++k) {
             taken[k]->index = static_cast<uint16_t>(i);
             doc.AddObs(std::move(taken[k]), k + 1 == taken.size());
+        }
+        // A grid scan stopped by Esc or the abort command stops the run with it.
+        if (aborted) {
+            if (triggered) Transfer().WriteResponse(CTransferFolder::kScanAborted);
+            completed = false;
         }
     }
     // Every begin entry has its end entry, however the run ended.

@@ -28,6 +28,7 @@ class CObsDoc;
 class CDataDocument;
 class CStation;
 class CFgBoard;
+class IScanStatusSink;
 
 // What a vector scan drives: the station's techniques and devices (null devices: nothing can
 // be moved, grabbed or measured) and the speed mode each stage moves with (the main frame's
@@ -89,8 +90,8 @@ std::string DescribeOperation(const CVelmObs& op, const CDataDocument* document)
 // Which kind an operation object is (IntermediatePoint for a class that only moves).
 EVectorOp OperationKind(const CVelmObs& op);
 // A copy of an operation with its positions and settings, for every kind (grid-scan operations
-// keep their parameter-set name and number; the loaded scan document is not copied). Null when
-// memory runs out.
+// keep their parameter-set name and number, and a copy of their loaded scan's values and scan
+// numbers). Null when memory runs out.
 std::unique_ptr<CVelmObs> CopyOperation(const CVelmObs& op);
 // "seconds", "minutes" or "hours" for an interval unit.
 const char* IntervalUnitWord(int unit);
@@ -121,9 +122,16 @@ class CVectorOpRunner {
     // unless `alsoImages`, as the preview does). False when a stage failed to move (the stage
     // has said why).
     bool MoveTo(const CVelmObs& op, bool alsoImages);
+    // What a grid-scan operation's scan reports to and is stopped by.
+    IScanStatusSink* scanStatus = nullptr;
+    std::function<bool()> escapePressed;
+    CTransferFolder* transfer = nullptr;
+    std::string obsDocPath;
+
     // The operation's observations: empty when it takes none or failed. `gridScanSkipped` is
-    // set when a grid-scan operation could not be run.
-    CObsList Take(CVelmObs& op, bool& gridScanSkipped);
+    // set when a grid-scan operation's parameter set is gone, `aborted` when the user or the
+    // abort command stopped its scan.
+    CObsList Take(CVelmObs& op, bool& gridScanSkipped, bool* aborted = nullptr);
 
   private:
     SVectorScanStation station;
@@ -133,11 +141,11 @@ class CVectorOpRunner {
 // The run state a vector scan keeps on the view's sequencer.
 struct SVectorScanState {
     bool running = false;
-    int count = 0;         // runs done (-1 once stopped by the user)
-    int reps = 1;          // runs asked for
-    int64_t t0 = 0;        // ms on the monotonic clock: the last due time
-    int64_t interval = 0;  // ms; 0: runs are triggered through the transfer folder
-    bool gridScanToldOnce = false;
+    int count = 0;                  // runs done (-1 once stopped by the user)
+    int reps = 1;                   // runs asked for
+    int64_t t0 = 0;                 // ms on the monotonic clock: the last due time
+    int64_t interval = 0;           // ms; 0: runs are triggered through the transfer folder
+    bool gridScanToldOnce = false;  // a gone parameter set has been reported
 };
 
 class CVectorScanRun {
@@ -154,6 +162,8 @@ class CVectorScanRun {
     // The transfer folder of triggered runs and the abort command (empty: the current root's).
     std::string transferFolder;
     CVectorScanMonitor* monitor = nullptr;
+    // The status window of grid-scan operations' scans (null: none).
+    IScanStatusSink* scanStatus = nullptr;
 
     // After the dialog's OK: the automatic save, the definition block, T0 one interval back and
     // the count at 0. False when the save failed or the document holds no operation.

@@ -23,6 +23,7 @@
 #include "obs/WireCalibration.h"
 #include "obs/WireObs.h"
 #include "scan/VectorScanDefinition.h"
+#include "scan/VectorScanGridOp.h"
 #include "scan/VectorScanRun.h"
 #include "settings/RootDirectory.h"
 #include "support/TestEnv.h"
@@ -283,7 +284,7 @@ TEST_F(VectorScanTest, ImagesMoveNothingAndNeverOverwrite) {
     EXPECT_FALSE(run->IsRunning());
 }
 
-TEST_F(VectorScanTest, GridScanOperationsAreSkippedWithOneMessage) {
+TEST_F(VectorScanTest, GridScanOperationsWithoutTheirSetAreSkippedWithOneMessage) {
     auto scan = std::make_unique<CScanObs>();
     scan->fileName = "VCTOP000";
     doc.vsOps.push_back(std::move(scan));
@@ -299,7 +300,7 @@ TEST_F(VectorScanTest, GridScanOperationsAreSkippedWithOneMessage) {
     EXPECT_EQ(All<CWireObs>().size(), 2u);
     int told = 0;
     for (const std::string& t : prompt.Texts())
-        told += t == "Grid scan operations are not available yet.";
+        told += t == MissingGridSetMessage("VCTOP000");
     EXPECT_EQ(told, 1);
     // The definition copy keeps the parameter-set name.
     EXPECT_EQ(All<CScanObs>().at(0)->fileName, "VCTOP000");

@@ -6,9 +6,12 @@
 #include "app/ObsDocCommands.h"
 #include "gui/app/DocumentWindow.h"
 #include "gui/app/MainWindow.h"
+#include "gui/scan/GridScanDialogs.h"
+#include "gui/scan/GridScanWiring.h"
 #include "gui/scan/VectorScanDialog.h"
 #include "hw/MsWcmc.h"
 #include "obs/ObsDoc.h"
+#include "scan/ScanSequencer.h"
 #include "scan/VectorScanDefinition.h"
 
 namespace {
@@ -91,6 +94,9 @@ void CVectorScanController::Command() {
         frame.ShowOnImage(stage, at);
     };
     logic.setResistivity = [commands] { return commands->SetResistivity(); };
+    // "Grid Scan" operations are set up with the dialogs of F9.
+    CQtGridScanDialogs gridDialogs(&frame, &main);
+    logic.UseGridScanDialogs(gridDialogs);
     logic.escapePressed = EscapePressedDuringWait;
     CQtVectorScanMonitor previewMonitor(&main);
     logic.previewMonitor = &previewMonitor;
@@ -103,6 +109,8 @@ void CVectorScanController::Command() {
     run->escapePressed = EscapePressedDuringWait;
     run->saveDocument = commands->saveDocument;
     run->monitor = &monitor;
+    // Grid-scan operations show their scans in the window's "Scan Status", as F9's scans do.
+    run->scanStatus = ScanSequencerOf(window, main).status;
     run->prepareDocument = [commands, &doc] { return PrepareDocument(*commands, doc.vsOps); };
     if (!run->Start()) {
         run.reset();
