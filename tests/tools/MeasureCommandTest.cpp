@@ -27,9 +27,6 @@ class MeasureCommand : public CVelmTest {
                           "[Raw A/D Sample Rules]\nPoint =chan: 0 to 1, pre=0.000000  avg=1  "
                           "inter=1  avgperiod=0.010000  burstnum=5  burstfreq=1000.000000\n");
     }
-    static size_t LineCount(const std::string& text) {
-        return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
-    }
 };
 
 TEST_F(MeasureCommand, CreatesTheDocumentAndAppendsAsModePointDoes) {
