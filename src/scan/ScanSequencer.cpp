@@ -86,8 +86,13 @@ void CScanSequencer::OnTimerTick() {
     // Never inside another tick, an acquisition, a clock wait or an open box.
     if (inTick || CStationBusy::IsBusy() || (modalOpen && modalOpen())) return;
     inTick = true;
-    // A running vector scan has the tick; the grid group's missed scans follow afterwards.
-    if (!VectorRunning() && grid.running) GridTick();
+    {
+        // The scan holds the station through its moves, questions and images too, not only
+        // inside each reading: other windows' ticks find it busy in every nested event loop.
+        CStationBusy::CScope busy;
+        // A running vector scan has the tick; the grid group's missed scans follow afterwards.
+        if (!VectorRunning() && grid.running) GridTick();
+    }
     inTick = false;
 }
 

@@ -1,5 +1,7 @@
 #include "gui/scan/VectorScanWiring.h"
 
+#include <QApplication>
+
 #include <QAction>
 
 #include "app/MainFrame.h"
@@ -123,7 +125,8 @@ void CVectorScanController::Command() {
 }
 
 void CVectorScanController::Tick() {
-    if (!run) return;
+    // A question or dialog on screen holds the runs back until it is answered.
+    if (!run || QApplication::activeModalWidget()) return;
     run->OnTick();
 }
 
